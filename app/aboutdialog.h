@@ -1,0 +1,21 @@
+#pragma once
+// Help > About: chip family, program version, library version and port.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TAboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutDialog(QWidget* parent = nullptr);
+    QLabel* lDLLver = nullptr;
+    QLabel* lPort = nullptr;
+    QPushButton* OKBtn = nullptr;
+    void OKBtnClick();
+};
+
+// The library version as "%1d.%1d.%1d.%1d": v/4096, (v%4096)/256, (v%256)/16,
+// v%16, each truncating toward zero with the remainder taking v's sign.
+QString versionText(int v);

@@ -1,0 +1,44 @@
+#include "app/appwindows.h"
+
+#include "app/TForm1.h"
+#include "app/aboutdialog.h"
+#include "app/globals.h"
+#include "app/splashform.h"
+#include "regview/regviewform.h"
+#include "scripts/scriptprogress.h"
+
+#include <QCoreApplication>
+
+TSplashForm* SplashForm = nullptr;
+TForm1* Form1 = nullptr;
+TAboutDialog* AboutDialog = nullptr;
+TscriptProgress* scriptProgress = nullptr;
+TRegViewForm* RegViewForm = nullptr;
+
+void CreateAppWindows(const AppOptions& options)
+{
+    SplashForm = new TSplashForm;
+    SplashForm->show();
+    SplashForm->repaint();
+    QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
+    // Form1 first, so that it is the main window; its FormCreate runs now.
+    Form1 = new TForm1(options.libraryName, options.dialogs);
+    if (options.wait) Form1->Wait = options.wait;
+    AboutDialog = new TAboutDialog;
+    scriptProgress = new TscriptProgress;
+    RegViewForm = new TRegViewForm;
+}
+
+void DestroyAppWindows()
+{
+    delete RegViewForm;
+    RegViewForm = nullptr;
+    delete scriptProgress;
+    scriptProgress = nullptr;
+    delete AboutDialog;
+    AboutDialog = nullptr;
+    delete Form1;
+    Form1 = nullptr;
+    delete SplashForm;
+    SplashForm = nullptr;
+}

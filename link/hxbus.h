@@ -1,0 +1,47 @@
+#pragma once
+// Run-time binding of the board access library (HxBus): load by bare name,
+// look up the five entry points, unload.
+
+#include <QLibrary>
+#include <QString>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define HXBUS_CALL __stdcall
+#else
+#define HXBUS_CALL
+#endif
+
+struct LinkSettings;
+
+class HxBusLibrary {
+public:
+    using InitFn = int(HXBUS_CALL*)(int port, LinkSettings* settings);
+    using CloseFn = int(HXBUS_CALL*)();
+    using ReadFn = int(HXBUS_CALL*)(int channel, int address, unsigned char* buffer, int count);
+    using WriteFn = int(HXBUS_CALL*)(int channel, int address, unsigned char* buffer, int count);
+    using GetVerFn = int(HXBUS_CALL*)();
+
+    enum class LoadResult { Loaded, NotFound, Invalid };
+
+    HxBusLibrary() = default;
+    HxBusLibrary(const HxBusLibrary&) = delete;
+    HxBusLibrary& operator=(const HxBusLibrary&) = delete;
+    ~HxBusLibrary();
+
+    // Loads `name` through the platform's ordinary library search and binds
+    // _init, _close, _readData, _writeData, _getVer in that order. On Invalid
+    // the library is unloaded again and every entry point is null.
+    LoadResult load(const QString& name);
+    // Unloads and clears every entry point.
+    void unload();
+    bool isLoaded() const { return lib_ != nullptr; }
+
+    InitFn init = nullptr;
+    CloseFn close = nullptr;
+    ReadFn readData = nullptr;
+    WriteFn writeData = nullptr;
+    GetVerFn getVer = nullptr;
+
+private:
+    QLibrary* lib_ = nullptr;
+};

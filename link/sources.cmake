@@ -1,0 +1,8 @@
+list(APPEND EVM_CORE_SOURCES
+  link/linksettings.h
+  link/hxbus.cpp link/hxbus.h
+  link/linktext.cpp link/linktext.h)
+list(APPEND EVM_WINDOW_SOURCES
+  link/transport.cpp
+  link/settings.cpp
+  link/resets.cpp)

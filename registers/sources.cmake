@@ -1,0 +1,8 @@
+list(APPEND EVM_CORE_SOURCES
+  registers/registermap.cpp registers/registermap.h
+  registers/bindingtables.cpp registers/bindingtables.h)
+list(APPEND EVM_WINDOW_SOURCES
+  registers/bindings.h
+  registers/panel.cpp
+  registers/attenuation.cpp
+  registers/zeroflags.cpp)

@@ -1,0 +1,60 @@
+#pragma once
+// The simulated evaluation board: the ORV2280 register file behind its serial
+// interface, plus the board's own control registers.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hxsim {
+
+struct Config {
+    bool present = true;
+    int strapAddress = 0x4C;
+    int version = 0x1100;
+    int port = 1;
+    int zeroFlags = 0x00;
+    int overflowFlags = 0x00;
+    std::map<int, int> readFaults;                   // address (-1 any) -> code
+    std::map<std::pair<int, int>, int> writeFaults;  // (channel, address or -1) -> code
+    std::string traceFile;
+};
+
+// Reads "key=value" lines (see the README) into cfg; unknown keys are ignored.
+void applyConfigText(Config& cfg, const std::string& text);
+
+class Board {
+public:
+    Board();
+    void powerOn();
+
+    int init(int port, const unsigned char* settings64);
+    int close();
+    int read(int channel, int address, unsigned char* buffer, int count);
+    int write(int channel, int address, const unsigned char* buffer, int count);
+    int version();
+
+    Config cfg;
+    std::array<std::uint8_t, 31> regs{};
+    std::array<int, 256> boardControl{};
+    bool open = false;
+    int interfaceKind = 0;
+    int deviceAddress = 0;
+    bool haveSettings = false;
+    std::array<unsigned char, 64> lastSettings{};
+    std::vector<std::string> trace;
+
+    void log(const std::string& line);
+
+private:
+    int chipAccessError() const;
+    std::uint8_t readChip(int address) const;
+    void writeChip(int address, std::uint8_t value);
+    int faultFor(int channel, int address) const;
+};
+
+Board& board();
+
+} // namespace hxsim

@@ -1,0 +1,101 @@
+#pragma once
+// Shared test fixture: the simulator's control functions on the same loaded
+// library instance the program uses, a recorder in place of every message box
+// and file dialog, and the program's five windows in a temporary directory.
+
+#include "app/TForm1.h"
+#include "app/dialogs.h"
+
+#include <QLibrary>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+class SimBoard {
+public:
+    explicit SimBoard(const QString& library = QStringLiteral("HxBus"));
+    ~SimBoard();
+    bool loaded() const { return lib_.isLoaded(); }
+
+    void reset();
+    void setPresent(bool present);
+    void setStrap(int address);
+    void setVersion(int version);
+    void setPort(int port);
+    void setZeroFlags(int flags);
+    void failRead(int address, int code);
+    void failWrite(int channel, int address, int code);
+    void clearFaults();
+    int reg(int address);
+    int boardControl(int address);
+    bool isOpen();
+    QStringList trace();
+    void clearTrace();
+    // Trace lines that start with prefix ("write ch=0", "read", "init", "close").
+    QStringList traceOf(const QString& prefix);
+    // The chip writes as "addr=data" pairs in hex, e.g. "40=C6".
+    QStringList chipWrites();
+    bool lastSettings(LinkSettings* out);
+
+private:
+    void* fn(const char* name);
+    QLibrary lib_;
+};
+
+class RecordingDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind; // error, message, question, general, open, save, modal
+        QString text;
+        QString caption;
+    };
+    QList<Shown> shown;
+    QList<bool> questionAnswers; // consumed in order; none left: No
+    QStringList openAnswers;     // consumed in order; "" or none left: cancel
+    QStringList saveAnswers;
+    std::function<int(QDialog*)> onModal;    // default: accepted at once
+    std::function<void(const Shown&)> onShow; // called as each box appears
+
+    QStringList texts(const QString& kind = QString()) const;
+    void clear() { shown.clear(); }
+
+    void errorBox(const QString& text, const QString& caption) override;
+    void message(const QString& text) override;
+    bool question(const QString& text, const QString& caption) override;
+    void generalError(const QString& text) override;
+    QString openFile(FileDialogSettings& d) override;
+    QString saveFile(FileDialogSettings& d) override;
+    int execModal(QDialog* dialog) override;
+
+private:
+    void record(const QString& kind, const QString& text, const QString& caption);
+};
+
+class AppFixture {
+public:
+    explicit AppFixture(const QString& library = QStringLiteral("HxBus"));
+    ~AppFixture();
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes);
+    QByteArray readFile(const QString& name) const;
+
+    void create();         // the five windows, Form1 not yet shown
+    void start();          // create() and show Form1: the start-up sequence runs
+    void close();          // close Form1: FormClose runs
+    TForm1* form() const;
+    template <class T> T* find(const QString& name) const
+    {
+        return form()->findChild<T*>(name);
+    }
+
+    QString library;
+    SimBoard sim;
+    RecordingDialogs dialogs;
+    QList<int> waits; // every wait the program asked for, in ms
+
+private:
+    QTemporaryDir dir_;
+    QString oldDir_;
+    bool created_ = false;
+};
