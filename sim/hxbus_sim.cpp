@@ -48,6 +48,10 @@ HXSIM_EXPORT void hxsim_clear_faults(void)
     board().cfg.readFaults.clear();
     board().cfg.writeFaults.clear();
 }
+HXSIM_EXPORT void hxsim_set_register(int address, int value)
+{
+    if (address >= 0x40 && address <= 0x5E) board().regs[address - 0x40] = static_cast<unsigned char>(value);
+}
 HXSIM_EXPORT void hxsim_set_trace_file(const char* path) { board().cfg.traceFile = path ? path : ""; }
 
 HXSIM_EXPORT int hxsim_register(int address)

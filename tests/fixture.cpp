@@ -3,24 +3,47 @@
 #include "app/appwindows.h"
 #include "app/globals.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
-SimBoard::SimBoard(const QString& library) : lib_(library)
+SimBoard::SimBoard(const QString& library)
 {
-    if (!lib_.load()) qWarning("simulator not loaded: %s", qPrintable(lib_.errorString()));
+#ifdef _WIN32
+    handle_ = reinterpret_cast<void*>(LoadLibraryW(reinterpret_cast<LPCWSTR>((library + ".dll").utf16())));
+#else
+    handle_ = dlopen(QByteArray("lib" + library.toLocal8Bit() + ".so").constData(), RTLD_NOW);
+#endif
+    if (!handle_) qWarning("simulator %s not loaded", qPrintable(library));
 }
 
-// The library stays loaded while any test holds it, so its state survives the
+// The library stays mapped while the test holds it, so its state survives the
 // program's own unload at close.
-SimBoard::~SimBoard() = default;
+SimBoard::~SimBoard()
+{
+#ifdef _WIN32
+    if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
+#else
+    if (handle_) dlclose(handle_);
+#endif
+}
 
 void* SimBoard::fn(const char* name)
 {
-    void* f = reinterpret_cast<void*>(lib_.resolve(name));
+    if (!handle_) qFatal("simulator not loaded");
+#ifdef _WIN32
+    void* f = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+#else
+    void* f = dlsym(handle_, name);
+#endif
     if (!f) qFatal("simulator function %s missing", name);
     return f;
 }
@@ -34,6 +57,8 @@ void SimBoard::setPort(int p) { SIMCALL("hxsim_set_port", void (*)(int))(p); }
 void SimBoard::setZeroFlags(int f) { SIMCALL("hxsim_set_zero_flags", void (*)(int))(f); }
 void SimBoard::failRead(int a, int c) { SIMCALL("hxsim_fail_read", void (*)(int, int))(a, c); }
 void SimBoard::failWrite(int ch, int a, int c) { SIMCALL("hxsim_fail_write", void (*)(int, int, int))(ch, a, c); }
+void SimBoard::setRegister(int a, int v) { SIMCALL("hxsim_set_register", void (*)(int, int))(a, v); }
+void SimBoard::setOverflowFlags(int f) { SIMCALL("hxsim_set_overflow_flags", void (*)(int))(f); }
 void SimBoard::clearFaults() { SIMCALL("hxsim_clear_faults", void (*)())(); }
 int SimBoard::reg(int a) { return SIMCALL("hxsim_register", int (*)(int))(a); }
 int SimBoard::boardControl(int a) { return SIMCALL("hxsim_board_control", int (*)(int))(a); }
@@ -120,7 +145,7 @@ int RecordingDialogs::execModal(QDialog* dialog)
     return onModal ? onModal(dialog) : int(QDialog::Accepted);
 }
 
-AppFixture::AppFixture(const QString& lib) : library(lib), sim()
+AppFixture::AppFixture(const QString& lib, const QString& simLib) : library(lib), sim(simLib)
 {
     oldDir_ = QDir::currentPath();
     QDir::setCurrent(dir_.path());

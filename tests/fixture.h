@@ -6,7 +6,6 @@
 #include "app/TForm1.h"
 #include "app/dialogs.h"
 
-#include <QLibrary>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -16,7 +15,7 @@ class SimBoard {
 public:
     explicit SimBoard(const QString& library = QStringLiteral("HxBus"));
     ~SimBoard();
-    bool loaded() const { return lib_.isLoaded(); }
+    bool loaded() const { return handle_ != nullptr; }
 
     void reset();
     void setPresent(bool present);
@@ -27,6 +26,8 @@ public:
     void failRead(int address, int code);
     void failWrite(int channel, int address, int code);
     void clearFaults();
+    void setRegister(int address, int value);
+    void setOverflowFlags(int flags);
     int reg(int address);
     int boardControl(int address);
     bool isOpen();
@@ -40,7 +41,9 @@ public:
 
 private:
     void* fn(const char* name);
-    QLibrary lib_;
+    // An operating-system reference of our own: QLibrary::unload() in the
+    // program really unloads a library even while another QLibrary holds it.
+    void* handle_ = nullptr;
 };
 
 class RecordingDialogs : public Dialogs {
@@ -74,7 +77,10 @@ private:
 
 class AppFixture {
 public:
-    explicit AppFixture(const QString& library = QStringLiteral("HxBus"));
+    // library: what the program loads; simLibrary: the simulator instance the
+    // test steers (the program's own when it loads a simulator).
+    explicit AppFixture(const QString& library = QStringLiteral("HxBus"),
+                        const QString& simLibrary = QStringLiteral("HxBus"));
     ~AppFixture();
     QString path(const QString& name) const { return dir_.filePath(name); }
     void writeFile(const QString& name, const QByteArray& bytes);
