@@ -1,3 +1,15 @@
+// Help > About.
+
 #include "app/TForm1.h"
 
-void TForm1::About2Click() {}
+#include "app/aboutdialog.h"
+#include "app/dialogs.h"
+#include "app/globals.h"
+
+void TForm1::About2Click() {
+    if (!AboutDialog) return;
+    // Without a bound library the design-time "0.0.0.0" stays.
+    if (bus.getVer) AboutDialog->setLibraryVersion(versionText(bus.getVer()));
+    AboutDialog->setPort(BoardOpen);
+    dialogs().execModal(AboutDialog);
+}

@@ -3,17 +3,31 @@
 
 #include <QDialog>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
 class TAboutDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAboutDialog(QWidget* parent = nullptr);
+    QFrame* Bevel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
     QLabel* lDLLver = nullptr;
     QLabel* lPort = nullptr;
     QPushButton* OKBtn = nullptr;
     void OKBtnClick();
+
+    // The value labels, each sized to its new text.
+    void setLibraryVersion(const QString& text);
+    void setPort(int port);
+
+  protected:
+    void showEvent(QShowEvent* e) override;
 };
 
 // The library version as "%1d.%1d.%1d.%1d": v/4096, (v%4096)/256, (v%256)/16,

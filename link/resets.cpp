@@ -1,7 +1,113 @@
-// Chip resets and reconnect.
+// Chip resets (MRST, SRST) and reconnect of the board.
 
 #include "app/TForm1.h"
 
-void TForm1::btnMRSTClick() {}
-void TForm1::btnSRSTClick() {}
-void TForm1::bBDRSTClick() {}
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/splashform.h"
+#include "app/widgets.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+
+namespace {
+
+// Register 0x40 carries the two reset requests, each active low.
+constexpr unsigned kResetRegister = 0x40;
+constexpr int kMrstBit = 0x80;
+constexpr int kSrstBit = 0x40;
+// The chip needs this long after a register reset before it is written again.
+constexpr int kResetSettleMs = 1000;
+
+const QString kBusyText = QStringLiteral("Reset in progress ...");
+
+void showBusySplash() {
+    if (!SplashForm) return;
+    SplashForm->show();
+    SplashForm->Label1->setText(kBusyText);
+    SplashForm->ProgressBar1->setValue(0);
+    SplashForm->ProgressBar1->hide();
+    SplashForm->repaint();
+}
+
+void repaintSplash() {
+    if (SplashForm) SplashForm->repaint();
+}
+
+void hideSplash() {
+    if (SplashForm) SplashForm->hide();
+}
+
+} // namespace
+
+void TForm1::btnMRSTClick() {
+    showBusySplash();
+    WriteRegister(kResetRegister, image.at(kResetRegister) & ~kMrstBit);
+    ErrorShown = false;
+    Wait(kResetSettleMs);
+    // The chip is back at its power-on values: take the defaults without
+    // sending them again and without adding them to the history.
+    SuppressWrites = true;
+    LogHistory = false;
+    ResetRegisterImage();
+    RefreshControls();
+    btnZeroClrClick();
+    hideSplash();
+    SuppressWrites = false;
+    LogHistory = true;
+}
+
+void TForm1::btnSRSTClick() {
+    WriteRegister(kResetRegister, image.at(kResetRegister) & ~kSrstBit);
+}
+
+void TForm1::bBDRSTClick() {
+    if (!bus.isLoaded()) return;
+    LogHistory = false;
+    showBusySplash();
+    // One turn of pending events so the busy window is drawn. Clicks and keys
+    // wait until the reconnect is over rather than start other work inside
+    // it; a close of the window that slipped in ends the reconnect here.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!bus.isLoaded()) {
+        hideSplash();
+        return;
+    }
+
+    ErrorShown = false;
+    SuppressWrites = true;
+    bus.close();
+    Wait(kResetSettleMs);
+    repaintSplash();
+
+    ApplyInterface(rgInterface->itemIndex());
+    BoardOpen = bus.init(0, &linkSettings);
+    if (BoardOpen == 0) {
+        hideSplash();
+        StatusBar1->showMessage(QStringLiteral("No EVM was found"));
+        ShowConnection(0);
+        dialogs().errorBox(QStringLiteral("No EVM was foud"), QStringLiteral("Error"));
+        return;
+    }
+    StatusBar1->showMessage(QStringLiteral("Ready"));
+    ShowConnection(1);
+
+    // A failure of the register reset goes unreported (ErrorShown is set for
+    // it); failures of the board set-up are reported, one each.
+    ErrorShown = true;
+    SuppressWrites = false;
+    WriteRegister(kResetRegister, kSrstBit); // MRST requested (0), SRST idle (1), the rest 0
+    WriteBoardSetup();
+
+    SuppressWrites = true;
+    ResetRegisterImage();
+    ErrorShown = false;
+    RefreshControls();
+    btnZeroClrClick();
+    hideSplash();
+    SuppressWrites = false;
+    LogHistory = true;
+}

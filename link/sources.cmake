@@ -1,7 +1,8 @@
 list(APPEND EVM_CORE_SOURCES
   link/linksettings.h
   link/hxbus.cpp link/hxbus.h
-  link/linktext.cpp link/linktext.h)
+  link/linktext.cpp link/linktext.h
+  link/settingstext.cpp link/settingstext.h)
 list(APPEND EVM_WINDOW_SOURCES
   link/transport.cpp
   link/settings.cpp

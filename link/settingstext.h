@@ -1,0 +1,40 @@
+#pragma once
+// The integer text of the settings file and the rules that turn its values
+// into an interface choice and a device address.
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace evmlink {
+
+// Integer text: optional leading blanks, an optional sign, then decimal
+// digits, or hexadecimal digits after 0x, 0X, x, X or $. Anything else,
+// the empty text and values outside 32-bit signed range included, is nullopt.
+std::optional<std::int32_t> parseIntegerText(const QString& text);
+
+constexpr int kIicIndex = 0;
+constexpr int kSpiIndex = 1;
+constexpr std::int32_t kFirstIicAddress = 0x4C;
+constexpr std::int32_t kLastIicAddress = 0x4F;
+
+// The stored "Type": 0 selects IIC, any other value SPI.
+constexpr int interfaceIndexFromType(std::int32_t type) {
+    return type == 0 ? kIicIndex : kSpiIndex;
+}
+
+// A stored device address brought into the range of the interface: under IIC
+// 0x4C..0x4F (anything else 0x4C), under SPI 0..3 (anything else 0).
+constexpr std::int32_t clampDeviceAddress(int interfaceIndex, std::int32_t address) {
+    if (interfaceIndex == kIicIndex)
+        return address < kFirstIicAddress || address > kLastIicAddress ? kFirstIicAddress : address;
+    return address < 0 || address > 3 ? 0 : address;
+}
+
+// The cbAddr item that shows a clamped address.
+constexpr int addressItem(int interfaceIndex, std::int32_t address) {
+    return interfaceIndex == kIicIndex ? address - kFirstIicAddress : address;
+}
+
+} // namespace evmlink

@@ -1,0 +1,317 @@
+// The interface and device address: read from EVM2280.ini at creation, changed
+// by the user, handed to the library and written back to the file.
+
+#include "tests/fixture.h"
+
+#include "app/widgets.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSet>
+#include <QStatusBar>
+#include <QtTest>
+
+namespace {
+const QString kCorrupt = QStringLiteral("Initial file was corrupted!!");
+
+// The file's lines without line ends, in any order: the settings service
+// decides the order of the keys.
+QSet<QString> fileLines(const AppFixture& app) {
+    QSet<QString> lines;
+    const QString text = QString::fromLatin1(app.readFile("EVM2280.ini"));
+    for (const QString& l : text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts))
+        lines.insert(l);
+    return lines;
+}
+
+QSet<QString> iniWith(const QString& type, const QString& addr) {
+    return {QStringLiteral("[SerialInterface]"), QStringLiteral("Type=") + type,
+            QStringLiteral("Addr=") + addr};
+}
+
+void clickItem(TRadioGroup* group, int index) {
+    QTest::mouseClick(group->button(index), Qt::LeftButton);
+}
+
+// The user steps the address list with the arrow keys, one item per press.
+void chooseAddress(QComboBox* box, int item) {
+    while (box->currentIndex() < item) QTest::keyClick(box, Qt::Key_Down);
+    while (box->currentIndex() > item) QTest::keyClick(box, Qt::Key_Up);
+}
+
+LinkSettings lastInit(AppFixture& app) {
+    LinkSettings s{};
+    if (!app.sim.lastSettings(&s)) qWarning("no _init seen");
+    return s;
+}
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+  private slots:
+    void loading_data();
+    void loading();
+    void unreadableFileFallsBackToDefaults();
+    void interfaceChangeReinitialisesAndStores();
+    void storedChoiceSurvivesRestart();
+    void interfaceChangeKeepsPortAndSendsNoTraffic();
+    void addressChangeStoresWithoutTouchingLink();
+    void noLibraryInterfaceClickOnlyMovesSelection();
+    void noLibraryAddressChangeIsStored();
+    void unwritableFileIsReported();
+};
+
+void TestSettings::loading_data() {
+    QTest::addColumn<QByteArray>("file"); // empty: no file at all
+    QTest::addColumn<bool>("corrupt");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("item");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("linkAddress");
+
+    const int iic = evmlink::kKindIic, spi = evmlink::kKindSpi;
+    QTest::newRow("no file") << QByteArray() << false << 1 << 0 << 0 << spi << 0;
+    QTest::newRow("IIC without Addr")
+        << QByteArray("[SerialInterface]\nType=0\n") << false << 0 << 1 << 0x4D << iic << 0x4D;
+    QTest::newRow("IIC 0x4F") << QByteArray("[SerialInterface]\nType=0\nAddr=0x4F\n") << false << 0 << 3
+                              << 0x4F << iic << 0x4F;
+    QTest::newRow("IIC 80 above range")
+        << QByteArray("[SerialInterface]\nType=0\nAddr=80\n") << false << 0 << 0 << 0x4C << iic << 0x4C;
+    QTest::newRow("IIC 76 decimal") << QByteArray("[SerialInterface]\nType=0\nAddr=76\n") << false << 0 << 0
+                                    << 0x4C << iic << 0x4C;
+    QTest::newRow("IIC $4E, CR LF") << QByteArray("[SerialInterface]\r\nType=0\r\nAddr=$4E\r\n") << false << 0
+                                    << 2 << 0x4E << iic << 0x4E;
+    QTest::newRow("IIC quoted blanks") << QByteArray("[SerialInterface]\nType=\" 0\"\nAddr=\"  X4d\"\n")
+                                       << false << 0 << 1 << 0x4D << iic << 0x4D;
+    QTest::newRow("SPI with Addr 2") << QByteArray("[SerialInterface]\nType=1\nAddr=2\n") << false << 1 << 2
+                                     << 2 << spi << 0;
+    QTest::newRow("other Type is SPI")
+        << QByteArray("[SerialInterface]\nType=-7\nAddr=3\n") << false << 1 << 3 << 3 << spi << 0;
+    QTest::newRow("SPI default Addr 77")
+        << QByteArray("[SerialInterface]\nType=1\n") << false << 1 << 0 << 0 << spi << 0;
+    QTest::newRow("Type abc") << QByteArray("[SerialInterface]\nType=abc\nAddr=0x4E\n") << true << 1 << 0
+                              << 0x4D << spi << 0;
+    QTest::newRow("Addr 4C without prefix")
+        << QByteArray("[SerialInterface]\nType=0\nAddr=4C\n") << true << 0 << 0 << 0x4D << iic << 0x4D;
+    QTest::newRow("Addr empty") << QByteArray("[SerialInterface]\nType=0\nAddr=\n") << true << 0 << 0 << 0x4D
+                                << iic << 0x4D;
+    QTest::newRow("Type list") << QByteArray("[SerialInterface]\nType=0,1\nAddr=0x4E\n") << true << 1 << 0
+                               << 0x4D << spi << 0;
+    QTest::newRow("Addr variant")
+        << QByteArray("[SerialInterface]\nType=0\nAddr=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x4e)\n") << true << 0
+        << 0 << 0x4D << iic << 0x4D;
+    QTest::newRow("Addr out of 32 bits") << QByteArray("[SerialInterface]\nType=0\nAddr=4294967372\n") << true
+                                         << 0 << 0 << 0x4D << iic << 0x4D;
+}
+
+void TestSettings::loading() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, corrupt);
+    QFETCH(int, index);
+    QFETCH(int, item);
+    QFETCH(int, address);
+    QFETCH(int, kind);
+    QFETCH(int, linkAddress);
+
+    AppFixture app;
+    if (!file.isEmpty()) app.writeFile("EVM2280.ini", file);
+    if (index == 0) app.sim.setStrap(address); // the chip answers, so no read error clouds the check
+
+    app.create(); // the file is read while the window is created, before any library call
+    QCOMPARE(app.dialogs.texts(), corrupt ? QStringList{kCorrupt} : QStringList{});
+    QVERIFY(app.sim.trace().isEmpty());
+
+    app.start();
+    TForm1* f = app.form();
+    QCOMPARE(app.dialogs.texts("message"), corrupt ? QStringList{kCorrupt} : QStringList{});
+    QCOMPARE(f->rgInterface->itemIndex(), index);
+    QCOMPARE(f->cbAddr->currentIndex(), item);
+    QCOMPARE(f->cbAddr->isEnabled(), index == 0);
+    QCOMPARE(f->DeviceAddress, address);
+
+    const LinkSettings ls = lastInit(app);
+    QCOMPARE(ls.interfaceKind, kind);
+    QCOMPARE(ls.deviceAddress, linkAddress);
+    QCOMPARE(ls.word56, 3);
+
+    // Loading writes nothing, not even when the window closes.
+    app.close();
+    if (file.isEmpty())
+        QVERIFY(!QFile::exists(app.path("EVM2280.ini")));
+    else
+        QCOMPARE(app.readFile("EVM2280.ini"), file);
+}
+
+void TestSettings::unreadableFileFallsBackToDefaults() {
+    AppFixture app;
+    QVERIFY(QDir(app.path(".")).mkdir("EVM2280.ini"));
+    app.start();
+    const QStringList messages = app.dialogs.texts("message");
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Cannot read the settings file"), qPrintable(messages[0]));
+    QVERIFY(messages[0].contains("EVM2280.ini"));
+    QCOMPARE(app.form()->rgInterface->itemIndex(), 1);
+    QCOMPARE(app.form()->DeviceAddress, 0);
+    QCOMPARE(app.form()->StatusBar1->currentMessage(), QString("Ready"));
+}
+
+void TestSettings::interfaceChangeReinitialisesAndStores() {
+    AppFixture app;
+    app.start(); // no file: SPI
+    TForm1* f = app.form();
+    QCOMPARE(f->BoardOpen, 1);
+    app.sim.clearTrace();
+
+    clickItem(f->rgInterface, 0);
+    // The link is re-initialised at once with the address the window shows.
+    QCOMPARE(app.sim.traceOf("init"), QStringList{"init port=1 kind=1 addr=0x4C -> 1"});
+    QCOMPARE(lastInit(app).deviceAddress, 0x4C);
+    QCOMPARE(f->DeviceAddress, 0x4C);
+    QVERIFY(f->cbAddr->isEnabled());
+    QCOMPARE(f->cbAddr->currentIndex(), 0);
+    QCOMPARE(fileLines(app), iniWith("0", "0x4C")); // on disk before the window closes
+
+    chooseAddress(f->cbAddr, 2);
+    QCOMPARE(fileLines(app), iniWith("0", "0x4E"));
+
+    app.sim.clearTrace();
+    clickItem(f->rgInterface, 1);
+    QCOMPARE(app.sim.trace(), (QStringList{"close", "init port=1 kind=3 addr=0x00 -> 1"}));
+    QCOMPARE(f->DeviceAddress, 0);
+    QVERIFY(!f->cbAddr->isEnabled());
+    QCOMPARE(f->cbAddr->currentIndex(), 0);
+    QCOMPARE(fileLines(app), iniWith("1", "0x00"));
+    QVERIFY(app.dialogs.shown.isEmpty());
+}
+
+void TestSettings::storedChoiceSurvivesRestart() {
+    QByteArray stored;
+    {
+        AppFixture app;
+        app.start();
+        clickItem(app.form()->rgInterface, 0);
+        chooseAddress(app.form()->cbAddr, 2);
+        app.close();
+        stored = app.readFile("EVM2280.ini");
+    } // one program run at a time: the windows are global
+    AppFixture next;
+    next.writeFile("EVM2280.ini", stored);
+    next.sim.setStrap(0x4E);
+    next.start();
+    QCOMPARE(next.form()->rgInterface->itemIndex(), 0);
+    QCOMPARE(next.form()->cbAddr->currentIndex(), 2);
+    QCOMPARE(next.form()->DeviceAddress, 0x4E);
+    QCOMPARE(lastInit(next).deviceAddress, 0x4E);
+    QVERIFY(next.dialogs.shown.isEmpty());
+}
+
+void TestSettings::interfaceChangeKeepsPortAndSendsNoTraffic() {
+    AppFixture app;
+    app.sim.setPort(5);
+    app.start();
+    TForm1* f = app.form();
+    QCOMPARE(f->BoardOpen, 5);
+    const QString history = f->Memo1->toPlainText();
+    const auto image = f->image.bytes;
+    app.sim.setPort(9); // a re-initialisation's result is not kept
+    app.sim.clearTrace();
+
+    clickItem(f->rgInterface, 0);
+    QCOMPARE(app.sim.trace(), (QStringList{"close", "init port=5 kind=1 addr=0x4C -> 0"}));
+    QCOMPARE(f->BoardOpen, 5);
+    QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
+    QCOMPARE(f->imgConnection->property("connectionIndex").toInt(), 1);
+    QCOMPARE(f->Memo1->toPlainText(), history);
+    QVERIFY(f->image.bytes == image);
+}
+
+void TestSettings::addressChangeStoresWithoutTouchingLink() {
+    AppFixture app;
+    app.writeFile("EVM2280.ini", "[SerialInterface]\nType=0\nAddr=0x4C\n");
+    app.start();
+    TForm1* f = app.form();
+    app.sim.clearTrace();
+
+    chooseAddress(f->cbAddr, 3);
+    QCOMPARE(f->DeviceAddress, 0x4F);
+    QCOMPARE(fileLines(app), iniWith("0", "0x4F"));
+    QVERIFY(app.sim.trace().isEmpty()); // neither _close nor _init
+    QCOMPARE(f->linkSettings.deviceAddress, 0x4C);
+
+    chooseAddress(f->cbAddr, 1);
+    QCOMPARE(f->DeviceAddress, 0x4D);
+    QCOMPARE(fileLines(app), iniWith("0", "0x4D"));
+}
+
+void TestSettings::noLibraryInterfaceClickOnlyMovesSelection() {
+    const QByteArray ini = "[SerialInterface]\nType=0\nAddr=0x4E\n";
+    AppFixture app("NoSuchLib");
+    app.writeFile("EVM2280.ini", ini);
+    app.start();
+    TForm1* f = app.form();
+    app.dialogs.clear();
+
+    clickItem(f->rgInterface, 1);
+    QCOMPARE(f->rgInterface->itemIndex(), 1);
+    QCOMPARE(f->DeviceAddress, 0x4E);
+    QVERIFY(f->cbAddr->isEnabled());
+    QCOMPARE(f->cbAddr->currentIndex(), 2);
+    QCOMPARE(f->linkSettings.interfaceKind, evmlink::kKindIic);
+    QCOMPARE(f->linkSettings.deviceAddress, 0x4E);
+    QCOMPARE(app.readFile("EVM2280.ini"), ini);
+
+    // Under SPI the still-enabled address list changes nothing.
+    chooseAddress(f->cbAddr, 3);
+    QCOMPARE(f->DeviceAddress, 0x4E);
+    QCOMPARE(app.readFile("EVM2280.ini"), ini);
+    QVERIFY(app.dialogs.shown.isEmpty());
+}
+
+void TestSettings::noLibraryAddressChangeIsStored() {
+    AppFixture app("NoSuchLib");
+    app.writeFile("EVM2280.ini", "[SerialInterface]\nType=0\n");
+    app.start();
+    TForm1* f = app.form();
+    chooseAddress(f->cbAddr, 3);
+    QCOMPARE(f->DeviceAddress, 0x4F);
+    QCOMPARE(fileLines(app), iniWith("0", "0x4F"));
+}
+
+void TestSettings::unwritableFileIsReported() {
+    AppFixture app;
+    app.start(); // no file: SPI
+    TForm1* f = app.form();
+    // A directory in the file's place: nothing can be written there, not even by root.
+    QVERIFY(QDir(app.path(".")).mkdir("EVM2280.ini"));
+    app.dialogs.clear();
+    app.sim.clearTrace();
+
+    clickItem(f->rgInterface, 0);
+    QCOMPARE(app.dialogs.shown.size(), 1);
+    const auto report = app.dialogs.shown[0];
+    QCOMPARE(report.kind, QString("general"));
+    QVERIFY2(report.text.startsWith("Cannot write the settings file"), qPrintable(report.text));
+    QVERIFY(report.text.contains("SerialInterface/Type") && report.text.contains("SerialInterface/Addr"));
+    QVERIFY(report.text.endsWith('.'));
+    // The window and the link follow the choice all the same.
+    QCOMPARE(f->DeviceAddress, 0x4C);
+    QVERIFY(f->cbAddr->isEnabled());
+    QCOMPARE(app.sim.traceOf("init"), QStringList{"init port=1 kind=1 addr=0x4C -> 1"});
+
+    chooseAddress(f->cbAddr, 1);
+    QCOMPARE(app.dialogs.shown.size(), 2);
+    QVERIFY(app.dialogs.shown[1].text.contains("SerialInterface/Addr"));
+    QVERIFY(!app.dialogs.shown[1].text.contains("SerialInterface/Type"));
+
+    // Once the file can be written again, nothing the user chose is lost.
+    QVERIFY(QDir(app.path(".")).rmdir("EVM2280.ini"));
+    chooseAddress(f->cbAddr, 2);
+    QCOMPARE(app.dialogs.shown.size(), 2);
+    QCOMPARE(fileLines(app), iniWith("0", "0x4E"));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
