@@ -10,5 +10,7 @@ list(APPEND EVM_WINDOW_SOURCES
   app/appwindows.cpp app/appwindows.h
   app/form1.cpp
   app/form1_layout.cpp
+  app/form1_controls.cpp app/form1_controls.h
+  app/pictures.cpp app/pictures.h
   app/form1_wiring.cpp
   app/about.cpp)

@@ -1,0 +1,111 @@
+// Cost of colouring the register map: ShowRegister alone, and a whole
+// WriteRegister on the simulated board over IIC, with the map shown and hidden.
+// Prints figures only.
+
+#include "app/TForm1.h"
+#include "app/appwindows.h"
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "regview/regviewform.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// No box may block a benchmark; count what would have been shown.
+class SilentDialogs : public Dialogs {
+  public:
+    int shown = 0;
+    void errorBox(const QString&, const QString&) override { ++shown; }
+    void message(const QString&) override { ++shown; }
+    bool question(const QString&, const QString&) override { return ++shown, false; }
+    void generalError(const QString&) override { ++shown; }
+    QString openFile(FileDialogSettings&) override { return ++shown, QString(); }
+    QString saveFile(FileDialogSettings&) override { return ++shown, QString(); }
+    int execModal(QDialog*) override { return ++shown, int(QDialog::Accepted); }
+};
+
+template <class F> double nsPerCall(int n, F&& f)
+{
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i) f(i);
+    return double(t.nsecsElapsed()) / n;
+}
+
+void report(const char* what, double ns)
+{
+    std::printf("%-58s %9.3f us\n", what, ns / 1000.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    const QString oldDir = QDir::currentPath();
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    {
+        QFile ini(QStringLiteral("EVM2280.ini"));
+        if (ini.open(QIODevice::WriteOnly)) ini.write("[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
+    }
+
+    SilentDialogs dialogs;
+    AppOptions options;
+    options.dialogs = &dialogs;
+    options.wait = [](int) {};
+    CreateAppWindows(options);
+    Form1->show();
+    QCoreApplication::processEvents();
+    if (Form1->BoardOpen == 0)
+        std::printf("note: no simulated board was opened; WriteRegister figures are empty\n");
+
+    const int n = 100000;
+    // Alternating values: all eight cells of the row change at every call.
+    auto alternate = [](int i) { return (i & 1) ? 0xAA : 0x55; };
+    // One bit toggling: the common case of a panel control.
+    auto oneBit = [](int i) { return (i & 1) ? 0x01 : 0x00; };
+    Form1->LogHistory = false; // as during a script; the history has its own benchmark
+
+    RegViewForm->hide();
+    report("ShowRegister, map hidden, 8 cells change",
+           nsPerCall(n, [&](int i) { RegViewForm->ShowRegister(1, alternate(i)); }));
+    report("ShowRegister, map hidden, 1 cell changes",
+           nsPerCall(n, [&](int i) { RegViewForm->ShowRegister(1, oneBit(i)); }));
+    report("ShowRegister, map hidden, same value",
+           nsPerCall(n, [&](int) { RegViewForm->ShowRegister(1, 0x5A); }));
+    report("WriteRegister 0x41 over IIC, map hidden, 8 cells change",
+           nsPerCall(n, [&](int i) { Form1->WriteRegister(0x41, alternate(i)); }));
+
+    Form1->RegisterMap1Click();
+    QCoreApplication::processEvents();
+    report("ShowRegister, map shown, 8 cells change",
+           nsPerCall(n, [&](int i) { RegViewForm->ShowRegister(1, alternate(i)); }));
+    report("ShowRegister, map shown, 1 cell changes",
+           nsPerCall(n, [&](int i) { RegViewForm->ShowRegister(1, oneBit(i)); }));
+    report("ShowRegister, map shown, same value",
+           nsPerCall(n, [&](int) { RegViewForm->ShowRegister(1, 0x5A); }));
+    report("WriteRegister 0x41 over IIC, map shown, 8 cells change",
+           nsPerCall(n, [&](int i) { Form1->WriteRegister(0x41, alternate(i)); }));
+    report("WriteRegister 0x41 over IIC, map shown, 1 cell changes",
+           nsPerCall(n, [&](int i) { Form1->WriteRegister(0x41, oneBit(i)); }));
+    QElapsedTimer t;
+    t.start();
+    QCoreApplication::processEvents(); // the repaint the writes left behind
+    report("one repaint of the shown map afterwards", double(t.nsecsElapsed()));
+
+    if (dialogs.shown) std::printf("note: %d message boxes were suppressed\n", dialogs.shown);
+    Form1->close();
+    DestroyAppWindows();
+    QDir::setCurrent(oldDir);
+    return 0;
+}
