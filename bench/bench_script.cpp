@@ -1,0 +1,173 @@
+// A 100k-line register script through RunScript on the simulated board (IIC),
+// with the register map hidden and shown; the parsing alone; and the cost of
+// one history line early and late in a long log. Prints figures only.
+
+#include "app/TForm1.h"
+#include "app/appwindows.h"
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/widgets.h"
+#include "regview/regviewform.h"
+#include "scripts/scriptline.h"
+#include "scripts/textfile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int kLines = 100000;
+
+// Answers every box at once; counts what would have been shown.
+class QuietDialogs : public Dialogs {
+  public:
+    int shown = 0;
+    void errorBox(const QString&, const QString&) override { ++shown; }
+    void message(const QString&) override { ++shown; }
+    bool question(const QString&, const QString&) override { return true; }
+    void generalError(const QString&) override { ++shown; }
+    QString openFile(FileDialogSettings&) override { return {}; }
+    QString saveFile(FileDialogSettings&) override { return {}; }
+    int execModal(QDialog*) override { return 0; }
+};
+
+QByteArray makeScript() {
+    QByteArray s;
+    s.reserve(kLines * 12);
+    unsigned x = 12345;
+    for (int i = 0; i < kLines; ++i) {
+        x = x * 1103515245u + 12345u;
+        const unsigned reg = 0x41 + (x >> 8) % 0x1E; // 0x41..0x5E, no MRST through 0x40
+        const unsigned data = (x >> 20) & 0xFF;
+        char line[32];
+        const int n = std::snprintf(line, sizeof line, "0x%02X, 0x%02X\r\n", reg, data);
+        s.append(line, n);
+    }
+    return s;
+}
+
+double runScript(TForm1* form, const QString& path) {
+    QElapsedTimer t;
+    t.start();
+    form->RunScript(path, true);
+    return double(t.nsecsElapsed()) / 1000.0 / kLines;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    {
+        QFile ini("EVM2280.ini");
+        if (!ini.open(QIODevice::WriteOnly)) return 1;
+        ini.write("[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
+    }
+    const QByteArray script = makeScript();
+    {
+        QFile f("bench.csv");
+        if (!f.open(QIODevice::WriteOnly)) return 1;
+        f.write(script);
+    }
+
+    QuietDialogs dialogs;
+    AppOptions options;
+    options.dialogs = &dialogs;
+    options.wait = [](int) {};
+    CreateAppWindows(options);
+    Form1->show();
+    QCoreApplication::processEvents();
+    if (Form1->BoardOpen == 0) {
+        std::printf("no simulated board found\n");
+        return 1;
+    }
+
+    // Parsing alone: fields and numbers of every line, no register traffic.
+    textfile::Lines lines(script);
+    QElapsedTimer t;
+    t.start();
+    int writes = 0;
+    for (int i = 0; i < lines.count(); ++i)
+        writes += scriptline::parse(lines.line(i)).kind == scriptline::Kind::Write;
+    const double parseUs = double(t.nsecsElapsed()) / 1000.0 / lines.count();
+
+    // The same writes without the script: the library call alone, then
+    // WriteRegister (call, mirror, map row) alone.
+    std::vector<std::pair<int, int>> records;
+    records.reserve(std::size_t(lines.count()));
+    for (int i = 0; i < lines.count(); ++i) {
+        const scriptline::Line l = scriptline::parse(lines.line(i));
+        records.emplace_back(l.first, l.second);
+    }
+    Form1->LogHistory = false;
+    t.restart();
+    for (const auto& [reg, data] : records) {
+        unsigned char buffer[10] = {static_cast<unsigned char>(data)};
+        Form1->bus.writeData(0, reg, buffer, 1);
+    }
+    const double libraryUs = double(t.nsecsElapsed()) / 1000.0 / kLines;
+    t.restart();
+    for (const auto& [reg, data] : records) Form1->WriteRegister(unsigned(reg), data);
+    const double writeUs = double(t.nsecsElapsed()) / 1000.0 / kLines;
+    Form1->LogHistory = true;
+
+    Form1->RunScript("bench.csv", true); // warm-up
+    const double hiddenUs = runScript(Form1, "bench.csv");
+    RegViewForm->show();
+    QCoreApplication::processEvents();
+    const double shownUs = runScript(Form1, "bench.csv");
+    RegViewForm->hide();
+
+    // History: the cost of a line near the start of the log and at 100k lines,
+    // the best of ten batches each, the event loop turning between batches as
+    // it does between the user's actions.
+    Form1->Memo1->clear();
+    QCoreApplication::processEvents();
+    int logged = 0;
+    auto appendBatches = [&logged]() {
+        double best = 1e300;
+        for (int b = 0; b < 10; ++b) {
+            QElapsedTimer h;
+            h.start();
+            for (int i = 0; i < 100; ++i) Form1->AppendHistory(QStringLiteral("0x44, 0x5A"));
+            best = std::min(best, double(h.nsecsElapsed()) / 1000.0 / 100);
+            logged += 100;
+            QCoreApplication::processEvents();
+        }
+        return best;
+    };
+    const double earlyUs = appendBatches();
+    while (logged < kLines - 1000) {
+        for (int i = 0; i < 1000; ++i) Form1->AppendHistory(QStringLiteral("0x44, 0x5A"));
+        logged += 1000;
+        QCoreApplication::processEvents();
+    }
+    const double lateUs = appendBatches();
+
+    std::printf("interface: %s\n", Form1->rgInterface->itemIndex() == 0 ? "IIC" : "SPI");
+    std::printf("script lines: %d (register writes %d), boxes shown: %d\n", lines.count(), writes,
+                dialogs.shown);
+    std::printf("parse only:                 %.3f us/line\n", parseUs);
+    std::printf("library call alone:         %.3f us/line\n", libraryUs);
+    std::printf("WriteRegister alone:        %.3f us/line\n", writeUs);
+    std::printf("RunScript, register map hidden: %.3f us/line\n", hiddenUs);
+    std::printf("RunScript, register map shown:  %.3f us/line\n", shownUs);
+    std::printf("history line, near 1k:      %.3f us/line\n", earlyUs);
+    std::printf("history line, near 100k:    %.3f us/line (%d lines)\n", lateUs,
+                Form1->Memo1->document()->blockCount() - 1);
+
+    DestroyAppWindows();
+    return 0;
+}
