@@ -11,5 +11,6 @@ void TForm1::About2Click() {
     // Without a bound library the design-time "0.0.0.0" stays.
     if (bus.getVer) AboutDialog->setLibraryVersion(versionText(bus.getVer()));
     AboutDialog->setPort(BoardOpen);
+    AboutDialog->fitLabels();
     dialogs().execModal(AboutDialog);
 }

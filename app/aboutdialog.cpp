@@ -18,14 +18,13 @@ QFont pixelFont(const QString& family, int pixels) {
     return f;
 }
 
-// A label that takes the size of its text.
+// A label that takes the size of its text (see fitLabels).
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
                  const QFont* font = nullptr) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     if (font) l->setFont(*font);
     l->move(x, y);
-    l->adjustSize();
     return l;
 }
 
@@ -70,15 +69,21 @@ void TAboutDialog::OKBtnClick() {
 
 void TAboutDialog::setLibraryVersion(const QString& text) {
     lDLLver->setText(text);
-    lDLLver->adjustSize();
 }
 
 void TAboutDialog::setPort(int port) {
     lPort->setText(QString::number(port));
-    lPort->adjustSize();
+}
+
+// Sizing a label loads its font, and the dialog's faces are looked up
+// through font substitution, which costs milliseconds: it is done when the
+// dialog is about to be shown rather than at program start.
+void TAboutDialog::fitLabels() {
+    for (QLabel* l : {Label1, Label3, Label2, Label4, lDLLver, Label5, lPort}) l->adjustSize();
 }
 
 void TAboutDialog::showEvent(QShowEvent* e) {
+    fitLabels();
     // Created without a parent, so centre over the main window by hand.
     if (const QWidget* owner = parentWidget() ? parentWidget() : static_cast<QWidget*>(Form1)) {
         QRect frame = frameGeometry();

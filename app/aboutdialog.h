@@ -25,6 +25,8 @@ class TAboutDialog : public QDialog {
     // The value labels, each sized to its new text.
     void setLibraryVersion(const QString& text);
     void setPort(int port);
+    // Sizes every label to its text; runs before each showing.
+    void fitLabels();
 
   protected:
     void showEvent(QShowEvent* e) override;
