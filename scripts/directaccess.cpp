@@ -83,9 +83,11 @@ void TForm1::AppendHistory(const QString& line) {
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
     if (!cursor.atBlockStart()) cursor.insertBlock();
-    cursor.insertText(line);
-    cursor.insertBlock();
+    cursor.insertText(line + QLatin1Char('\n'));
     cursor.endEditBlock();
+    // The program's lines are not the user's edits to undo, and an undo
+    // stack growing with every line would make the log cost more per line.
+    Memo1->document()->clearUndoRedoStacks();
 
     if (follow) {
         Memo1->setProperty(kScrollPending, true);
