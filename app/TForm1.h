@@ -163,6 +163,7 @@ public:
     void RegisterMap1Click();
 
 protected:
+    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 

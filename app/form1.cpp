@@ -70,6 +70,14 @@ void TForm1::FormCreate()
     btnZeroClrClick();
 }
 
+bool TForm1::event(QEvent* e)
+{
+    // The status bar holds the connection state. Qt would replace it with the
+    // (empty) status tip of every menu item the pointer passes over.
+    if (e->type() == QEvent::StatusTip) return true;
+    return QMainWindow::event(e);
+}
+
 void TForm1::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QtTest>
 
 namespace {
@@ -132,6 +133,9 @@ void TestStartup::iicReadsBackEveryRegisterInOrder()
     QVERIFY(!f->SuppressWrites);
     QVERIFY(f->LogHistory);
     QVERIFY(f->Memo1->toPlainText().isEmpty()); // the refresh at start-up logs nothing
+    QStatusTipEvent tip(QString{}); // what passing over a menu item sends
+    QCoreApplication::sendEvent(f, &tip);
+    QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
 }
 
 void TestStartup::spiLoadsDefaultsWithoutReading()
