@@ -6,7 +6,8 @@
 #include "app/dialogs.h"
 #include "app/globals.h"
 
-void TForm1::About2Click() {
+void TForm1::About2Click()
+{
     if (!AboutDialog) return;
     // Without a bound library the design-time "0.0.0.0" stays.
     if (bus.getVer) AboutDialog->setLibraryVersion(versionText(bus.getVer()));

@@ -12,7 +12,8 @@
 
 namespace {
 
-QFont pixelFont(const QString& family, int pixels) {
+QFont pixelFont(const QString& family, int pixels)
+{
     QFont f(family);
     f.setPixelSize(pixels);
     return f;
@@ -20,7 +21,8 @@ QFont pixelFont(const QString& family, int pixels) {
 
 // A label that takes the size of its text (see fitLabels).
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
-                 const QFont* font = nullptr) {
+                 const QFont* font = nullptr)
+{
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     if (font) l->setFont(*font);
@@ -31,7 +33,8 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, 
 } // namespace
 
 TAboutDialog::TAboutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint) {
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+{
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(313, 214);
@@ -63,26 +66,31 @@ TAboutDialog::TAboutDialog(QWidget* parent)
     connect(OKBtn, &QPushButton::clicked, this, &TAboutDialog::OKBtnClick);
 }
 
-void TAboutDialog::OKBtnClick() {
+void TAboutDialog::OKBtnClick()
+{
     accept();
 }
 
-void TAboutDialog::setLibraryVersion(const QString& text) {
+void TAboutDialog::setLibraryVersion(const QString& text)
+{
     lDLLver->setText(text);
 }
 
-void TAboutDialog::setPort(int port) {
+void TAboutDialog::setPort(int port)
+{
     lPort->setText(QString::number(port));
 }
 
 // Sizing a label loads its font, and the dialog's faces are looked up
 // through font substitution, which costs milliseconds: it is done when the
 // dialog is about to be shown rather than at program start.
-void TAboutDialog::fitLabels() {
+void TAboutDialog::fitLabels()
+{
     for (QLabel* l : {Label1, Label3, Label2, Label4, lDLLver, Label5, lPort}) l->adjustSize();
 }
 
-void TAboutDialog::showEvent(QShowEvent* e) {
+void TAboutDialog::showEvent(QShowEvent* e)
+{
     fitLabels();
     // Created without a parent, so centre over the main window by hand.
     if (const QWidget* owner = parentWidget() ? parentWidget() : static_cast<QWidget*>(Form1)) {
@@ -93,6 +101,7 @@ void TAboutDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
-QString versionText(int v) {
+QString versionText(int v)
+{
     return QStringLiteral("%1.%2.%3.%4").arg(v / 4096).arg((v % 4096) / 256).arg((v % 256) / 16).arg(v % 16);
 }

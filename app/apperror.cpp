@@ -9,7 +9,8 @@ QString notAnInteger(const QString& text)
 
 QString notAFloat(const QString& text)
 {
-    return QStringLiteral("'%1' \u306F\u6D6E\u52D5\u5C0F\u6570\u70B9\u6570\u3067\u306F\u3042\u308A\u307E\u305B\u3093")
+    return QStringLiteral(
+               "'%1' \u306F\u6D6E\u52D5\u5C0F\u6570\u70B9\u6570\u3067\u306F\u3042\u308A\u307E\u305B\u3093")
         .arg(text);
 }
 

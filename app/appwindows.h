@@ -9,8 +9,8 @@ class Dialogs;
 
 struct AppOptions {
     QString libraryName = QStringLiteral("HxBus");
-    Dialogs* dialogs = nullptr;          // null: the real message boxes
-    std::function<void(int)> wait;       // null: a real blocking wait
+    Dialogs* dialogs = nullptr;    // null: the real message boxes
+    std::function<void(int)> wait; // null: a real blocking wait
 };
 
 // Splash first (shown and painted), then Form1, AboutDialog, scriptProgress,

@@ -13,8 +13,8 @@ QString qtNameFilter(const QString& pipeFilter)
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i] + QLatin1String(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                   QLatin1Char(')');
+        out << parts[i] + QLatin1String(" (") +
+                   QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
     return out.join(QLatin1String(";;"));
 }
 
@@ -31,8 +31,8 @@ void QtDialogs::message(const QString& text)
 
 bool QtDialogs::question(const QString& text, const QString& caption)
 {
-    return QMessageBox::question(owner_, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    return QMessageBox::question(owner_, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtDialogs::generalError(const QString& text)
@@ -57,6 +57,15 @@ static QString runFileDialog(QWidget* owner, FileDialogSettings& d, QFileDialog:
     return d.fileName;
 }
 
-QString QtDialogs::openFile(FileDialogSettings& d) { return runFileDialog(owner_, d, QFileDialog::AcceptOpen); }
-QString QtDialogs::saveFile(FileDialogSettings& d) { return runFileDialog(owner_, d, QFileDialog::AcceptSave); }
-int QtDialogs::execModal(QDialog* dialog) { return dialog->exec(); }
+QString QtDialogs::openFile(FileDialogSettings& d)
+{
+    return runFileDialog(owner_, d, QFileDialog::AcceptOpen);
+}
+QString QtDialogs::saveFile(FileDialogSettings& d)
+{
+    return runFileDialog(owner_, d, QFileDialog::AcceptSave);
+}
+int QtDialogs::execModal(QDialog* dialog)
+{
+    return dialog->exec();
+}

@@ -38,7 +38,10 @@ TForm1::~TForm1()
     delete settings;
 }
 
-void TForm1::reportError(const QString& text) { dialogs_->generalError(apperr::withFullStop(text)); }
+void TForm1::reportError(const QString& text)
+{
+    dialogs_->generalError(apperr::withFullStop(text));
+}
 
 void TForm1::FormCreate()
 {
@@ -57,8 +60,7 @@ void TForm1::FormCreate()
         }
     }
 
-    for (int n = 0; n < 8; ++n)
-        ZeroLamps[n] = findChild<QLabel*>(QStringLiteral("ZERO%1").arg(n + 1));
+    for (int n = 0; n < 8; ++n) ZeroLamps[n] = findChild<QLabel*>(QStringLiteral("ZERO%1").arg(n + 1));
 
     evmlink::initLinkSettings(linkSettings);
     LoadSettings(); // selects the interface, DeviceAddress and the address item
@@ -214,4 +216,7 @@ void TForm1::imgMouseUp(TImageButton* sender)
     sender->setGeometry(e.left, e.top, sender->width(), 24);
 }
 
-void TForm1::ExitClick() { close(); }
+void TForm1::ExitClick()
+{
+    close();
+}

@@ -5,10 +5,19 @@
 #include <QRadioButton>
 #include <QVariant>
 
-int tagOf(const QObject* control) { return control ? control->property("Tag").toInt() : 0; }
-void setTag(QObject* control, int tag) { control->setProperty("Tag", tag); }
+int tagOf(const QObject* control)
+{
+    return control ? control->property("Tag").toInt() : 0;
+}
+void setTag(QObject* control, int tag)
+{
+    control->setProperty("Tag", tag);
+}
 
-bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 TRadioGroup::TRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
     : QGroupBox(title, parent), columns_(columns < 1 ? 1 : columns)
@@ -36,7 +45,10 @@ void TRadioGroup::setItemIndex(int index)
     }
 }
 
-QRadioButton* TRadioGroup::button(int index) const { return static_cast<QRadioButton*>(group_.button(index)); }
+QRadioButton* TRadioGroup::button(int index) const
+{
+    return static_cast<QRadioButton*>(group_.button(index));
+}
 
 void TRadioGroup::resizeEvent(QResizeEvent* e)
 {
@@ -70,11 +82,18 @@ void TTrackBar::keyReleaseEvent(QKeyEvent* e)
 {
     QSlider::keyReleaseEvent(e);
     switch (e->key()) {
-    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
-    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
         if (!e->isAutoRepeat()) emit change(); // end of the key scroll
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

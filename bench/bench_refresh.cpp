@@ -34,11 +34,13 @@ class SilentDialogs : public Dialogs {
     int execModal(QDialog*) override { return ++shown, int(QDialog::Accepted); }
 };
 
-void report(const char* what, double ns) {
+void report(const char* what, double ns)
+{
     std::printf("%-62s %9.3f us\n", what, ns / 1000.0);
 }
 
-std::array<std::uint8_t, regs::kCount> imageOf(int fields, int attenuation) {
+std::array<std::uint8_t, regs::kCount> imageOf(int fields, int attenuation)
+{
     std::array<std::uint8_t, regs::kCount> b{};
     b.fill(std::uint8_t(fields));
     b[0] |= 0xC0;
@@ -50,7 +52,8 @@ std::array<std::uint8_t, regs::kCount> imageOf(int fields, int attenuation) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     QTemporaryDir dir;

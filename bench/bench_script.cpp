@@ -41,7 +41,8 @@ class QuietDialogs : public Dialogs {
     int execModal(QDialog*) override { return 0; }
 };
 
-QByteArray makeScript() {
+QByteArray makeScript()
+{
     QByteArray s;
     s.reserve(kLines * 12);
     unsigned x = 12345;
@@ -56,7 +57,8 @@ QByteArray makeScript() {
     return s;
 }
 
-double runScript(TForm1* form, const QString& path) {
+double runScript(TForm1* form, const QString& path)
+{
     QElapsedTimer t;
     t.start();
     form->RunScript(path, true);
@@ -65,7 +67,8 @@ double runScript(TForm1* form, const QString& path) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;

@@ -88,15 +88,18 @@ Run runOnce(const QString& exe, const QString& mode, const QString& dir)
     r.ms = t.nsecsElapsed() / 1e6;
     p.waitForFinished(30000);
     const QList<QByteArray> parts = out.trimmed().split(' ');
-    if (parts.size() == 2 && parts[0] == "ready") r.kib = parts[1].toDouble();
-    else r.ms = -1;
+    if (parts.size() == 2 && parts[0] == "ready")
+        r.kib = parts[1].toDouble();
+    else
+        r.ms = -1;
     return r;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && QByteArray(argv[1]) == "--child") return child(argc, argv, QByteArray(argv[2]) == "bare");
+    if (argc >= 3 && QByteArray(argv[1]) == "--child")
+        return child(argc, argv, QByteArray(argv[2]) == "bare");
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication app(argc, argv);

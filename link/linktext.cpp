@@ -8,12 +8,18 @@ QString commErrorText(const char* kind, int code)
     return QLatin1String("Communication error: ") + QLatin1String(kind) + hex;
 }
 
-QString writeErrorText(int code) { return commErrorText("WRERR", code); }
+QString writeErrorText(int code)
+{
+    return commErrorText("WRERR", code);
+}
 QString readErrorText(int code)
 {
     return commErrorText("RDERR", code) + QLatin1String("\nPlease check interface setting.");
 }
-QString boardErrorText(int code) { return commErrorText("SPERR", code); }
+QString boardErrorText(int code)
+{
+    return commErrorText("SPERR", code);
+}
 
 QString hex2(unsigned value)
 {

@@ -24,7 +24,8 @@ constexpr int kResetSettleMs = 1000;
 
 const QString kBusyText = QStringLiteral("Reset in progress ...");
 
-void showBusySplash() {
+void showBusySplash()
+{
     if (!SplashForm) return;
     SplashForm->show();
     SplashForm->Label1->setText(kBusyText);
@@ -33,17 +34,20 @@ void showBusySplash() {
     SplashForm->repaint();
 }
 
-void repaintSplash() {
+void repaintSplash()
+{
     if (SplashForm) SplashForm->repaint();
 }
 
-void hideSplash() {
+void hideSplash()
+{
     if (SplashForm) SplashForm->hide();
 }
 
 } // namespace
 
-void TForm1::btnMRSTClick() {
+void TForm1::btnMRSTClick()
+{
     showBusySplash();
     WriteRegister(kResetRegister, image.at(kResetRegister) & ~kMrstBit);
     ErrorShown = false;
@@ -60,11 +64,13 @@ void TForm1::btnMRSTClick() {
     LogHistory = true;
 }
 
-void TForm1::btnSRSTClick() {
+void TForm1::btnSRSTClick()
+{
     WriteRegister(kResetRegister, image.at(kResetRegister) & ~kSrstBit);
 }
 
-void TForm1::bBDRSTClick() {
+void TForm1::bBDRSTClick()
+{
     if (!bus.isLoaded()) return;
     LogHistory = false;
     showBusySplash();

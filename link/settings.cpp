@@ -24,7 +24,8 @@ const QString kAddrKey = QStringLiteral("SerialInterface/Addr");
 // A stored value that is not integer text ends the loading of the file.
 struct CorruptSettings {};
 
-std::int32_t readInteger(const QSettings& s, const QString& key, const QString& defaultText) {
+std::int32_t readInteger(const QSettings& s, const QString& key, const QString& defaultText)
+{
     // A value with a comma comes back as a string list, one written as
     // @Variant(...) as some other type: neither is integer text.
     const QVariant v = s.value(key, defaultText);
@@ -38,7 +39,8 @@ std::int32_t readInteger(const QSettings& s, const QString& key, const QString& 
 // failed write a fresh object takes over, holding every value written so far:
 // the keys lost then reach the file with the next write that succeeds, and
 // that write's own failure can be seen.
-void renewAfterFailure(QSettings*& settings) {
+void renewAfterFailure(QSettings*& settings)
+{
     if (settings && settings->status() != QSettings::AccessError) return;
     auto* fresh = new QSettings(kSettingsFile, QSettings::IniFormat);
     if (settings) {
@@ -51,7 +53,8 @@ void renewAfterFailure(QSettings*& settings) {
 
 // Writes the keys one by one, each put on disk at once. Keys that do not
 // reach the file end the calling handler through the general error report.
-void storeSettings(QSettings*& settings, std::initializer_list<std::pair<QString, QString>> keys) {
+void storeSettings(QSettings*& settings, std::initializer_list<std::pair<QString, QString>> keys)
+{
     QStringList lost;
     for (const auto& [key, value] : keys) {
         renewAfterFailure(settings);
@@ -67,7 +70,8 @@ void storeSettings(QSettings*& settings, std::initializer_list<std::pair<QString
 
 } // namespace
 
-void TForm1::LoadSettings() {
+void TForm1::LoadSettings()
+{
     rgInterface->setItemIndex(evmlink::kSpiIndex);
     DeviceAddress = 0x4D;
     try {
@@ -90,11 +94,13 @@ void TForm1::LoadSettings() {
     }
 }
 
-void TForm1::ApplyInterface(int index) {
+void TForm1::ApplyInterface(int index)
+{
     evmlink::applyInterface(linkSettings, index, DeviceAddress);
 }
 
-void TForm1::rgInterfaceClick() {
+void TForm1::rgInterfaceClick()
+{
     // Also reached when the interface is selected by program during creation,
     // before any library is loaded.
     if (!bus.isLoaded()) return;
@@ -116,7 +122,8 @@ void TForm1::rgInterfaceClick() {
                              {kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
 }
 
-void TForm1::cbAddrChange() {
+void TForm1::cbAddrChange()
+{
     if (rgInterface->itemIndex() != evmlink::kIicIndex) return;
     DeviceAddress = evmlink::kFirstIicAddress + cbAddr->currentIndex();
     storeSettings(settings, {{kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});

@@ -3,7 +3,8 @@
 namespace evmlink {
 
 namespace {
-int digitValue(QChar c, int base) {
+int digitValue(QChar c, int base)
+{
     const char16_t u = c.unicode();
     int d = -1;
     if (u >= u'0' && u <= u'9')
@@ -16,7 +17,8 @@ int digitValue(QChar c, int base) {
 }
 } // namespace
 
-std::optional<std::int32_t> parseIntegerText(const QString& text) {
+std::optional<std::int32_t> parseIntegerText(const QString& text)
+{
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && text[i] == u' ') ++i;

@@ -21,7 +21,8 @@ void TForm1::WriteRegister(unsigned reg, int value)
         }
     }
     int shown = 0;
-    if (image.mirrorWrite(reg, value, &shown) && RegViewForm) RegViewForm->ShowRegister(int(reg) - regs::kFirst, shown);
+    if (image.mirrorWrite(reg, value, &shown) && RegViewForm)
+        RegViewForm->ShowRegister(int(reg) - regs::kFirst, shown);
     if (LogHistory) AppendHistory(evmlink::recordLine(reg, unsigned(value)));
 }
 

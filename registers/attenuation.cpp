@@ -13,11 +13,13 @@
 namespace {
 
 // Formatting and parsing share the user's decimal separator.
-QString userDecimalPoint() {
+QString userDecimalPoint()
+{
     return QLocale().decimalPoint();
 }
 
-void showText(QLineEdit* edit, const QString& text) {
+void showText(QLineEdit* edit, const QString& text)
+{
     if (edit->text() != text) edit->setText(text);
 }
 
@@ -30,7 +32,8 @@ struct TrackBusy {
 
 } // namespace
 
-void TForm1::FillAttenuation() {
+void TForm1::FillAttenuation()
+{
     AttenuationChannels.fill({});
     for (const bind::AttenuationDef& d : bind::kAttenuationDefs) {
         AttenuationChannels[d.tag] = {d.reg, d.zeroDbValue,
@@ -39,12 +42,14 @@ void TForm1::FillAttenuation() {
     }
 }
 
-QString TForm1::dbText(int value) const {
+QString TForm1::dbText(int value) const
+{
     // The scale follows DAMS as the image holds it, not the radio group.
     return atten::dbText(value, atten::kZeroDb, atten::isWide(image.at(0x46)), userDecimalPoint());
 }
 
-void TForm1::TrackChange(TTrackBar* sender) {
+void TForm1::TrackChange(TTrackBar* sender)
+{
     if (!TrackReady) return;
     const int tag = tagOf(sender);
     if (!sender || tag < 1 || tag > bind::kChannelCount || AttenuationChannels[tag].TrackBar != sender)
@@ -58,7 +63,8 @@ void TForm1::TrackChange(TTrackBar* sender) {
     WriteRegister(ch.Register, p);
 }
 
-void TForm1::TrackEditKeyUp(TEdit* sender, int key) {
+void TForm1::TrackEditKeyUp(TEdit* sender, int key)
+{
     // The step follows the radio group here, not the image.
     const int step = rgDACAttMode && rgDACAttMode->itemIndex() == 0 ? 2 : 1;
     if (!TrackReady || !isEnterKey(key)) return; // typing alone never commits
@@ -75,7 +81,8 @@ void TForm1::TrackEditKeyUp(TEdit* sender, int key) {
         atten::editPosition(*d, step, ch.TrackBar->minimum(), ch.TrackBar->maximum(), ch.ZeroDbValue));
 }
 
-void TForm1::AttenuationRangeUpdate() {
+void TForm1::AttenuationRangeUpdate()
+{
     const int m = rgDACAttMode && rgDACAttMode->itemIndex() == 0 ? atten::kFineMinimum : atten::kWideMinimum;
     for (int tag = 1; tag <= bind::kChannelCount; ++tag) {
         const AttenuationChannel& ch = AttenuationChannels[tag];

@@ -6,7 +6,8 @@
 
 namespace atten {
 
-QString dbText(int value, int zeroDb, bool wide, const QString& decimalPoint) {
+QString dbText(int value, int zeroDb, bool wide, const QString& decimalPoint)
+{
     // Every code is a whole number of half or whole dB, so the text is built
     // from tenths of a dB in integers: exact, and never "-0.0".
     const long tenths = long(zeroDb - value) * (wide ? -10 : -5);
@@ -20,7 +21,8 @@ QString dbText(int value, int zeroDb, bool wide, const QString& decimalPoint) {
     return text;
 }
 
-std::optional<float> parseDb(const QString& text, const QString& decimalPoint) {
+std::optional<float> parseDb(const QString& text, const QString& decimalPoint)
+{
     // Only the plain number forms are accepted: no group separators, no
     // "inf" or "nan", which the clamping could not order.
     qsizetype i = 0;
@@ -71,7 +73,8 @@ std::optional<float> parseDb(const QString& text, const QString& decimalPoint) {
     return float(d);
 }
 
-int editPosition(float d, int step, int minimum, int maximum, int zeroDb) {
+int editPosition(float d, int step, int minimum, int maximum, int zeroDb)
+{
     const int upper = (maximum - zeroDb) / step; // C++ division truncates toward zero
     const int lower = (minimum - zeroDb) / step;
     if (d > float(upper)) d = float(upper);

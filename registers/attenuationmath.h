@@ -12,7 +12,8 @@ constexpr int kFineMinimum = 129; // 0x81: -63.0 dB in 0.5 dB steps
 constexpr int kWideMinimum = 155; // 0x9B: -100.0 dB in 1.0 dB steps
 
 // True when bit 7 (DAMS) of register 0x46 selects 1.0 dB steps.
-constexpr bool isWide(unsigned reg46) {
+constexpr bool isWide(unsigned reg46)
+{
     return (reg46 & 0x80) != 0;
 }
 

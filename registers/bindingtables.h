@@ -58,6 +58,9 @@ constexpr unsigned withField(std::uint8_t v, int shift, int width, int index)
 {
     return (unsigned(index) << shift) | (v & keepMask(shift, width));
 }
-constexpr int fieldValue(std::uint8_t v, int shift, int width) { return (v >> shift) & (0xFF >> (8 - width)); }
+constexpr int fieldValue(std::uint8_t v, int shift, int width)
+{
+    return (v >> shift) & (0xFF >> (8 - width));
+}
 
 } // namespace bind

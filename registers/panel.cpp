@@ -11,7 +11,8 @@
 #include <QComboBox>
 #include <QTabWidget>
 
-void TForm1::FillBindings() {
+void TForm1::FillBindings()
+{
     CheckBindings.fill({});
     ComboBindings.fill({});
     RadioBindings.fill({});
@@ -24,7 +25,8 @@ void TForm1::FillBindings() {
         RadioBindings[d.tag] = {d.reg, d.bit, qobject_cast<TRadioGroup*>(control(QLatin1String(d.control)))};
 }
 
-void TForm1::CheckBoxChecked(QCheckBox* sender) {
+void TForm1::CheckBoxChecked(QCheckBox* sender)
+{
     const int tag = tagOf(sender);
     // A box without a binding (cHPCC) or not the bound one does nothing.
     if (!sender || tag < 0 || tag >= bind::kCheckTagCount || CheckBindings[tag].Control != sender) return;
@@ -32,7 +34,8 @@ void TForm1::CheckBoxChecked(QCheckBox* sender) {
     WriteRegister(b.Register, bind::withBit(image.at(b.Register), b.Bit, sender->isChecked() ? 1 : 0));
 }
 
-void TForm1::ComboBoxChange(QComboBox* sender) {
+void TForm1::ComboBoxChange(QComboBox* sender)
+{
     const int tag = tagOf(sender);
     if (!sender || tag < 0 || tag >= bind::kComboCount || ComboBindings[tag].Control != sender) return;
     const int index = sender->currentIndex();
@@ -50,7 +53,8 @@ void TForm1::ComboBoxChange(QComboBox* sender) {
     }
 }
 
-void TForm1::RadioGroupClick(TRadioGroup* sender) {
+void TForm1::RadioGroupClick(TRadioGroup* sender)
+{
     const int tag = tagOf(sender);
     if (!sender || tag < 0 || tag >= bind::kRadioCount || RadioBindings[tag].Control != sender) return;
     const int index = sender->itemIndex();
@@ -64,7 +68,8 @@ void TForm1::RadioGroupClick(TRadioGroup* sender) {
 // when its state flips, so the handlers above rewrite fields the controls did
 // not show yet; the caller steers that traffic with SuppressWrites and
 // LogHistory. Combo boxes are connected to `activated` only and raise nothing.
-void TForm1::RefreshControls() {
+void TForm1::RefreshControls()
+{
     if (MainTab) MainTab->setFocus();
 
     for (int tag = 1; tag <= bind::kChannelCount; ++tag) {

@@ -23,14 +23,20 @@ struct RegisterInfo {
 extern const std::array<RegisterInfo, kCount> kRegisterMap;
 
 // True for addresses whose value the image mirrors.
-constexpr bool inImage(unsigned address) { return address >= unsigned(kFirst) && address <= unsigned(kLast); }
+constexpr bool inImage(unsigned address)
+{
+    return address >= unsigned(kFirst) && address <= unsigned(kLast);
+}
 
 // Name of bit `bit` (0..7) of register 0x40 + row.
-inline const char* bitName(int row, int bit) { return kRegisterMap[row].names[7 - bit]; }
+inline const char* bitName(int row, int bit)
+{
+    return kRegisterMap[row].names[7 - bit];
+}
 
 // The main window's copy of the chip registers with its mask table.
 class RegisterImage {
-public:
+  public:
     std::array<std::uint8_t, kCount> bytes{}; // element = address - 0x40
     std::array<std::uint8_t, 32> mask{};      // filled by fillMask(); zero until then
 

@@ -13,7 +13,8 @@ constexpr int kLampOn = 2;  // ImageList1: green
 
 // Shows picture `index` of ImageList1 in a lamp and redraws it now. The
 // picture shown is also kept as the lamp's "imageIndex" property.
-void setLamp(QLabel* lamp, const TImageList* pictures, int index) {
+void setLamp(QLabel* lamp, const TImageList* pictures, int index)
+{
     if (!lamp) return;
     if (pictures && index < pictures->images.size()) lamp->setPixmap(pictures->images[index]);
     lamp->setProperty("imageIndex", index);
@@ -22,11 +23,13 @@ void setLamp(QLabel* lamp, const TImageList* pictures, int index) {
 
 } // namespace
 
-void TForm1::btnZeroClrClick() {
+void TForm1::btnZeroClrClick()
+{
     for (QLabel* lamp : ZeroLamps) setLamp(lamp, ImageList1, kLampOff);
 }
 
-void TForm1::btnZeroReadClick() {
+void TForm1::btnZeroReadClick()
+{
     // The flags are status, not settings: the raw value goes to the lamps and
     // never into the register image.
     const std::uint8_t flags = ReadRegister(kZeroFlagRegister);

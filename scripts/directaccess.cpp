@@ -20,7 +20,8 @@ namespace {
 
 // The text of an edit field as a script number; a text that is none ends the
 // handler through the general error report, which names the text.
-std::int32_t fieldNumber(const TEdit* edit) {
+std::int32_t fieldNumber(const TEdit* edit)
+{
     const QString text = edit->text();
     std::int32_t value = 0;
     if (!scriptnum::parse(QStringView(text), &value)) throw AppError(apperr::notAnInteger(text));
@@ -29,37 +30,44 @@ std::int32_t fieldNumber(const TEdit* edit) {
 
 } // namespace
 
-void TForm1::ReadClick() {
+void TForm1::ReadClick()
+{
     const std::int32_t address = fieldNumber(RDA_reg);
     RDA_data->setText(evmlink::hex2(ReadRegister(address)));
 }
 
-void TForm1::WriteClick() {
+void TForm1::WriteClick()
+{
     const std::int32_t data = fieldNumber(RDA_data);
     const std::int32_t address = fieldNumber(RDA_reg);
     WriteRegister(unsigned(address), data);
     RefreshControls();
 }
 
-void TForm1::RDA_regKeyUp(int key) {
+void TForm1::RDA_regKeyUp(int key)
+{
     if (isEnterKey(key)) ReadClick();
 }
 
-void TForm1::RDA_dataKeyUp(int key) {
+void TForm1::RDA_dataKeyUp(int key)
+{
     if (isEnterKey(key)) WriteClick();
 }
 
 // Enter acts on its release (the KeyUp handlers); dropped here, the carriage
 // return neither reaches the field nor triggers anything else on the press.
-void TForm1::KeyPressStopBeep(QChar ch, bool* swallow) {
+void TForm1::KeyPressStopBeep(QChar ch, bool* swallow)
+{
     if (ch == QLatin1Char('\r')) *swallow = true;
 }
 
-void TForm1::bClearHistryClick() {
+void TForm1::bClearHistryClick()
+{
     Memo1->clear();
 }
 
-void TForm1::bSaveHistryClick() {
+void TForm1::bSaveHistryClick()
+{
     const QString path = dialogs_->saveFile(*SaveDialog1);
     if (path.isEmpty() || !confirmOverwrite(*dialogs_, path)) return;
     // The box holds '\n' line ends; on disk every line ends with CR LF.
@@ -73,7 +81,8 @@ void TForm1::bSaveHistryClick() {
 // log. A box scrolled to its end follows the new lines, but the scroll waits
 // for the event loop: scrolling at every line of a burst would move the
 // picture once per line for nothing.
-void TForm1::AppendHistory(const QString& line) {
+void TForm1::AppendHistory(const QString& line)
+{
     static const char* const kScrollPending = "historyScrollPending";
     QScrollBar* bar = Memo1->verticalScrollBar();
     const bool pending = Memo1->property(kScrollPending).toBool();

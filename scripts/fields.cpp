@@ -5,19 +5,22 @@
 namespace scriptfields {
 namespace {
 
-inline bool isBlank(char c) {
+inline bool isBlank(char c)
+{
     const auto u = static_cast<unsigned char>(c);
     return u >= 1 && u <= 32;
 }
 
-inline const char* skipBlanks(const char* p, const char* end) {
+inline const char* skipBlanks(const char* p, const char* end)
+{
     while (p != end && isBlank(*p)) ++p;
     return p;
 }
 
 } // namespace
 
-int split(const char* begin, const char* end, Field* out, int maxFields) {
+int split(const char* begin, const char* end, Field* out, int maxFields)
+{
     int n = 0;
     const char* p = skipBlanks(begin, end);
     while (p != end && n < maxFields) {
@@ -53,13 +56,15 @@ int split(const char* begin, const char* end, Field* out, int maxFields) {
     return n;
 }
 
-QByteArray fieldText(const Field& field) {
+QByteArray fieldText(const Field& field)
+{
     QByteArray text(field.begin, field.size());
     if (field.doubledQuotes) text.replace("\"\"", "\"");
     return text;
 }
 
-QList<QByteArray> splitAll(QByteArrayView line) {
+QList<QByteArray> splitAll(QByteArrayView line)
+{
     // Every field takes at least one byte of the line, the trailing empty one
     // aside, so the line's length bounds the count.
     std::vector<Field> fields(std::size_t(line.size()) + 1);

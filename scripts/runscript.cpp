@@ -22,10 +22,12 @@ const QString kCaption = QStringLiteral("Script file error");
 class ProgressSteps {
   public:
     ProgressSteps(QProgressBar* bar, int lines) : bar_(bar), step_(qMax(1, lines / 200)) {}
-    void at(int i) {
+    void at(int i)
+    {
         if (i >= next_) exact(i);
     }
-    void exact(int i) {
+    void exact(int i)
+    {
         if (!bar_) return;
         bar_->setValue(i);
         next_ = i + step_;
@@ -39,7 +41,8 @@ class ProgressSteps {
 
 } // namespace
 
-void TForm1::RunScript(const QString& fileName, bool showProgress) {
+void TForm1::RunScript(const QString& fileName, bool showProgress)
+{
     if (!QFileInfo::exists(fileName)) {
         dialogs_->errorBox(QStringLiteral("File not exist."), kCaption);
         return;
@@ -103,7 +106,8 @@ void TForm1::RunScript(const QString& fileName, bool showProgress) {
     endOfRun();
 }
 
-void TForm1::Open1Click() {
+void TForm1::Open1Click()
+{
     const QString path = dialogs_->openFile(*OpenDialog1);
     if (path.isEmpty()) return;
     RunScript(path, true);

@@ -9,11 +9,13 @@ namespace {
 // A field with a doubled quote holds a quote character once unescaped, which
 // neither a number nor "sleep" can contain, so such fields are refused from
 // their raw view without unescaping.
-bool number(const scriptfields::Field& f, std::int32_t* value) {
+bool number(const scriptfields::Field& f, std::int32_t* value)
+{
     return !f.doubledQuotes && scriptnum::parse(std::string_view(f.begin, std::size_t(f.size())), value);
 }
 
-bool isSleep(const scriptfields::Field& f) {
+bool isSleep(const scriptfields::Field& f)
+{
     static constexpr char kSleep[] = "sleep";
     if (f.doubledQuotes || f.size() != 5) return false;
     for (int i = 0; i < 5; ++i) {
@@ -26,7 +28,8 @@ bool isSleep(const scriptfields::Field& f) {
 
 } // namespace
 
-Line parse(QByteArrayView text) {
+Line parse(QByteArrayView text)
+{
     scriptfields::Field f[2];
     const int n = scriptfields::split(text.data(), text.data() + text.size(), f, 2);
     Line line;
@@ -48,7 +51,8 @@ Line parse(QByteArrayView text) {
     return line;
 }
 
-QString errorText(Kind kind) {
+QString errorText(Kind kind)
+{
     switch (kind) {
     case Kind::BadWait:
         return QStringLiteral("Invalid sleep time.");

@@ -3,7 +3,8 @@
 namespace scriptnum {
 namespace {
 
-template <class Ch> bool parseRange(const Ch* p, const Ch* end, std::int32_t* value) {
+template <class Ch> bool parseRange(const Ch* p, const Ch* end, std::int32_t* value)
+{
     while (p != end && *p == Ch(' ')) ++p;
     bool negative = false;
     if (p != end && (*p == Ch('+') || *p == Ch('-'))) {
@@ -58,11 +59,13 @@ template <class Ch> bool parseRange(const Ch* p, const Ch* end, std::int32_t* va
 
 } // namespace
 
-bool parse(std::string_view text, std::int32_t* value) {
+bool parse(std::string_view text, std::int32_t* value)
+{
     return parseRange(text.data(), text.data() + text.size(), value);
 }
 
-bool parse(QStringView text, std::int32_t* value) {
+bool parse(QStringView text, std::int32_t* value)
+{
     return parseRange(text.utf16(), text.utf16() + text.size(), value);
 }
 

@@ -7,7 +7,8 @@
 #include "link/linktext.h"
 #include "scripts/savefile.h"
 
-void TForm1::SaveRegisterDumpClick() {
+void TForm1::SaveRegisterDumpClick()
+{
     const QString path = dialogs_->saveFile(*SaveDialog1);
     if (path.isEmpty() || !confirmOverwrite(*dialogs_, path)) return;
 

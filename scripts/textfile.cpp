@@ -5,7 +5,8 @@
 
 namespace textfile {
 
-Lines::Lines(QByteArray bytes) : bytes_(std::move(bytes)) {
+Lines::Lines(QByteArray bytes) : bytes_(std::move(bytes))
+{
     const char* const base = bytes_.constData();
     const char* const end = base + bytes_.size();
     const char* p = base;
@@ -19,7 +20,8 @@ Lines::Lines(QByteArray bytes) : bytes_(std::move(bytes)) {
     }
 }
 
-bool readLines(const QString& path, Lines* lines, QString* error) {
+bool readLines(const QString& path, Lines* lines, QString* error)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) *error = file.errorString();
@@ -34,7 +36,8 @@ bool readLines(const QString& path, Lines* lines, QString* error) {
     return true;
 }
 
-bool writeAtomic(const QString& path, const QByteArray& bytes, QString* error) {
+bool writeAtomic(const QString& path, const QByteArray& bytes, QString* error)
+{
     QSaveFile file(path);
     // Unbuffered: a buffered QSaveFile drops the part of the data that the
     // disk refuses (full, or over the size limit) and still commits the
@@ -60,7 +63,8 @@ bool writeAtomic(const QString& path, const QByteArray& bytes, QString* error) {
     return true;
 }
 
-QByteArray withCrLf(const QByteArray& text) {
+QByteArray withCrLf(const QByteArray& text)
+{
     QByteArray out;
     out.reserve(text.size() + text.count('\n'));
     for (char c : text) {

@@ -16,7 +16,8 @@ class Lines {
     Lines() = default;
     explicit Lines(QByteArray bytes);
     int count() const { return int(spans_.size()); }
-    QByteArrayView line(int i) const {
+    QByteArrayView line(int i) const
+    {
         const Span& s = spans_[std::size_t(i)];
         return QByteArrayView(bytes_.constData() + s.start, s.length);
     }

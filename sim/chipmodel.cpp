@@ -29,8 +29,10 @@ bool parseInt(std::string s, long long& out)
     const char* p = s.c_str();
     bool neg = false;
     if (*p == '-' || *p == '+') neg = *p++ == '-';
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) base = 16, p += 2;
-    else if (*p == '$') base = 16, ++p;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
+        base = 16, p += 2;
+    else if (*p == '$')
+        base = 16, ++p;
     if (!*p) return false;
     out = std::strtoll(p, &end, base);
     if (*end) return false;
@@ -67,8 +69,10 @@ void applyConfigText(Config& cfg, const std::string& text)
                 bool ok = true;
                 while (std::getline(fields, f, ':')) {
                     long long n = 0;
-                    if (f.find('*') != std::string::npos) n = -1;
-                    else if (!parseInt(f, n)) ok = false;
+                    if (f.find('*') != std::string::npos)
+                        n = -1;
+                    else if (!parseInt(f, n))
+                        ok = false;
                     parts.push_back(n);
                 }
                 if (!ok) continue;
@@ -77,17 +81,26 @@ void applyConfigText(Config& cfg, const std::string& text)
                     cfg.writeFaults[{int(parts[0]), int(parts[1])}] = int(parts[2]);
             }
         } else if (parseInt(value, v)) {
-            if (key == "present") cfg.present = v != 0;
-            else if (key == "address") cfg.strapAddress = int(v);
-            else if (key == "version") cfg.version = int(v);
-            else if (key == "port") cfg.port = int(v);
-            else if (key == "zero") cfg.zeroFlags = int(v);
-            else if (key == "overflow") cfg.overflowFlags = int(v);
+            if (key == "present")
+                cfg.present = v != 0;
+            else if (key == "address")
+                cfg.strapAddress = int(v);
+            else if (key == "version")
+                cfg.version = int(v);
+            else if (key == "port")
+                cfg.port = int(v);
+            else if (key == "zero")
+                cfg.zeroFlags = int(v);
+            else if (key == "overflow")
+                cfg.overflowFlags = int(v);
         }
     }
 }
 
-Board::Board() { powerOn(); }
+Board::Board()
+{
+    powerOn();
+}
 
 void Board::powerOn()
 {
@@ -95,8 +108,10 @@ void Board::powerOn()
     // Configuration without recompiling: a file named by HXBUS_SIM_CONFIG, or
     // hxbus-sim.ini in the current directory; HXBUS_SIM_TRACE names a trace file.
     std::string path;
-    if (const char* env = std::getenv("HXBUS_SIM_CONFIG")) path = env;
-    else path = "hxbus-sim.ini";
+    if (const char* env = std::getenv("HXBUS_SIM_CONFIG"))
+        path = env;
+    else
+        path = "hxbus-sim.ini";
     if (std::ifstream f{path}) {
         std::stringstream ss;
         ss << f.rdbuf();
@@ -140,8 +155,8 @@ int Board::init(int port, const unsigned char* settings64)
         result = cfg.port;
     }
     char line[96];
-    std::snprintf(line, sizeof line, "init port=%d kind=%d addr=0x%02X -> %d", port, interfaceKind, deviceAddress,
-                  result);
+    std::snprintf(line, sizeof line, "init port=%d kind=%d addr=0x%02X -> %d", port, interfaceKind,
+                  deviceAddress, result);
     log(line);
     return result;
 }
@@ -207,7 +222,8 @@ void Board::writeChip(int address, std::uint8_t value)
 int Board::read(int channel, int address, unsigned char* buffer, int count)
 {
     int rc = 0;
-    if (!buffer || count < 1 || count > 10) rc = HXSIM_ERR_BAD_ARGS;
+    if (!buffer || count < 1 || count > 10)
+        rc = HXSIM_ERR_BAD_ARGS;
     else if (channel == 0) {
         rc = chipAccessError();
         if (!rc) {
@@ -237,7 +253,8 @@ int Board::read(int channel, int address, unsigned char* buffer, int count)
 int Board::write(int channel, int address, const unsigned char* buffer, int count)
 {
     int rc = 0;
-    if (!buffer || count < 1 || count > 10) rc = HXSIM_ERR_BAD_ARGS;
+    if (!buffer || count < 1 || count > 10)
+        rc = HXSIM_ERR_BAD_ARGS;
     else if (channel == 0) {
         rc = chipAccessError();
         if (!rc) rc = faultFor(channel, address);
@@ -252,8 +269,8 @@ int Board::write(int channel, int address, const unsigned char* buffer, int coun
         rc = HXSIM_ERR_BAD_CHANNEL;
     }
     char line[80];
-    std::snprintf(line, sizeof line, "write ch=%d addr=0x%02X data=0x%02X -> 0x%X", channel, unsigned(address),
-                  buffer ? buffer[0] : 0u, unsigned(rc));
+    std::snprintf(line, sizeof line, "write ch=%d addr=0x%02X data=0x%02X -> 0x%X", channel,
+                  unsigned(address), buffer ? buffer[0] : 0u, unsigned(rc));
     log(line);
     return rc;
 }

@@ -17,8 +17,8 @@ struct Config {
     int port = 1;
     int zeroFlags = 0x00;
     int overflowFlags = 0x00;
-    std::map<int, int> readFaults;                   // address (-1 any) -> code
-    std::map<std::pair<int, int>, int> writeFaults;  // (channel, address or -1) -> code
+    std::map<int, int> readFaults;                  // address (-1 any) -> code
+    std::map<std::pair<int, int>, int> writeFaults; // (channel, address or -1) -> code
     std::string traceFile;
 };
 
@@ -26,7 +26,7 @@ struct Config {
 void applyConfigText(Config& cfg, const std::string& text);
 
 class Board {
-public:
+  public:
     Board();
     void powerOn();
 
@@ -48,7 +48,7 @@ public:
 
     void log(const std::string& line);
 
-private:
+  private:
     int chipAccessError() const;
     std::uint8_t readChip(int address) const;
     void writeChip(int address, std::uint8_t value);

@@ -1,7 +1,7 @@
 // Exported entry points of the simulated board library.
 
-#include "chipmodel.h"
 #include "hxbus_sim.h"
+#include "chipmodel.h"
 
 #include <cstring>
 
@@ -13,7 +13,10 @@ HXSIM_EXPORT int _init(int port, void* settings)
 {
     return board().init(port, static_cast<const unsigned char*>(settings));
 }
-HXSIM_EXPORT int _close() { return board().close(); }
+HXSIM_EXPORT int _close()
+{
+    return board().close();
+}
 HXSIM_EXPORT int _readData(int channel, int address, unsigned char* buffer, int count)
 {
     return board().read(channel, address, buffer, count);
@@ -23,25 +26,53 @@ HXSIM_EXPORT int _writeData(int channel, int address, unsigned char* buffer, int
     return board().write(channel, address, buffer, count);
 }
 #ifndef HXSIM_WITHOUT_GETVER
-HXSIM_EXPORT int _getVer() { return board().version(); }
+HXSIM_EXPORT int _getVer()
+{
+    return board().version();
+}
 #endif
 
-HXSIM_EXPORT void hxsim_reset(void) { board().powerOn(); }
-HXSIM_EXPORT void hxsim_set_board_present(int present) { board().cfg.present = present != 0; }
-HXSIM_EXPORT void hxsim_set_strap_address(int address) { board().cfg.strapAddress = address; }
-HXSIM_EXPORT void hxsim_set_version(int version) { board().cfg.version = version; }
-HXSIM_EXPORT void hxsim_set_port(int port) { board().cfg.port = port; }
-HXSIM_EXPORT void hxsim_set_zero_flags(int flags) { board().cfg.zeroFlags = flags; }
-HXSIM_EXPORT void hxsim_set_overflow_flags(int flags) { board().cfg.overflowFlags = flags; }
+HXSIM_EXPORT void hxsim_reset(void)
+{
+    board().powerOn();
+}
+HXSIM_EXPORT void hxsim_set_board_present(int present)
+{
+    board().cfg.present = present != 0;
+}
+HXSIM_EXPORT void hxsim_set_strap_address(int address)
+{
+    board().cfg.strapAddress = address;
+}
+HXSIM_EXPORT void hxsim_set_version(int version)
+{
+    board().cfg.version = version;
+}
+HXSIM_EXPORT void hxsim_set_port(int port)
+{
+    board().cfg.port = port;
+}
+HXSIM_EXPORT void hxsim_set_zero_flags(int flags)
+{
+    board().cfg.zeroFlags = flags;
+}
+HXSIM_EXPORT void hxsim_set_overflow_flags(int flags)
+{
+    board().cfg.overflowFlags = flags;
+}
 HXSIM_EXPORT void hxsim_fail_read(int address, int code)
 {
-    if (code) board().cfg.readFaults[address] = code;
-    else board().cfg.readFaults.erase(address);
+    if (code)
+        board().cfg.readFaults[address] = code;
+    else
+        board().cfg.readFaults.erase(address);
 }
 HXSIM_EXPORT void hxsim_fail_write(int channel, int address, int code)
 {
-    if (code) board().cfg.writeFaults[{channel, address}] = code;
-    else board().cfg.writeFaults.erase({channel, address});
+    if (code)
+        board().cfg.writeFaults[{channel, address}] = code;
+    else
+        board().cfg.writeFaults.erase({channel, address});
 }
 HXSIM_EXPORT void hxsim_clear_faults(void)
 {
@@ -52,15 +83,27 @@ HXSIM_EXPORT void hxsim_set_register(int address, int value)
 {
     if (address >= 0x40 && address <= 0x5E) board().regs[address - 0x40] = static_cast<unsigned char>(value);
 }
-HXSIM_EXPORT void hxsim_set_trace_file(const char* path) { board().cfg.traceFile = path ? path : ""; }
+HXSIM_EXPORT void hxsim_set_trace_file(const char* path)
+{
+    board().cfg.traceFile = path ? path : "";
+}
 
 HXSIM_EXPORT int hxsim_register(int address)
 {
     return address >= 0x40 && address <= 0x5E ? board().regs[address - 0x40] : -1;
 }
-HXSIM_EXPORT int hxsim_board_control(int address) { return board().boardControl[address & 0xFF]; }
-HXSIM_EXPORT int hxsim_is_open(void) { return board().open ? 1 : 0; }
-HXSIM_EXPORT int hxsim_trace_count(void) { return int(board().trace.size()); }
+HXSIM_EXPORT int hxsim_board_control(int address)
+{
+    return board().boardControl[address & 0xFF];
+}
+HXSIM_EXPORT int hxsim_is_open(void)
+{
+    return board().open ? 1 : 0;
+}
+HXSIM_EXPORT int hxsim_trace_count(void)
+{
+    return int(board().trace.size());
+}
 HXSIM_EXPORT int hxsim_trace_line(int index, char* buffer, int size)
 {
     const auto& t = board().trace;
@@ -73,7 +116,10 @@ HXSIM_EXPORT int hxsim_trace_line(int index, char* buffer, int size)
     }
     return int(s.size());
 }
-HXSIM_EXPORT void hxsim_clear_trace(void) { board().trace.clear(); }
+HXSIM_EXPORT void hxsim_clear_trace(void)
+{
+    board().trace.clear();
+}
 HXSIM_EXPORT int hxsim_last_settings(unsigned char* buffer64)
 {
     if (!board().haveSettings) return 0;

@@ -49,21 +49,66 @@ void* SimBoard::fn(const char* name)
 }
 
 #define SIMCALL(name, sig) reinterpret_cast<sig>(fn(name))
-void SimBoard::reset() { SIMCALL("hxsim_reset", void (*)())(); }
-void SimBoard::setPresent(bool p) { SIMCALL("hxsim_set_board_present", void (*)(int))(p ? 1 : 0); }
-void SimBoard::setStrap(int a) { SIMCALL("hxsim_set_strap_address", void (*)(int))(a); }
-void SimBoard::setVersion(int v) { SIMCALL("hxsim_set_version", void (*)(int))(v); }
-void SimBoard::setPort(int p) { SIMCALL("hxsim_set_port", void (*)(int))(p); }
-void SimBoard::setZeroFlags(int f) { SIMCALL("hxsim_set_zero_flags", void (*)(int))(f); }
-void SimBoard::failRead(int a, int c) { SIMCALL("hxsim_fail_read", void (*)(int, int))(a, c); }
-void SimBoard::failWrite(int ch, int a, int c) { SIMCALL("hxsim_fail_write", void (*)(int, int, int))(ch, a, c); }
-void SimBoard::setRegister(int a, int v) { SIMCALL("hxsim_set_register", void (*)(int, int))(a, v); }
-void SimBoard::setOverflowFlags(int f) { SIMCALL("hxsim_set_overflow_flags", void (*)(int))(f); }
-void SimBoard::clearFaults() { SIMCALL("hxsim_clear_faults", void (*)())(); }
-int SimBoard::reg(int a) { return SIMCALL("hxsim_register", int (*)(int))(a); }
-int SimBoard::boardControl(int a) { return SIMCALL("hxsim_board_control", int (*)(int))(a); }
-bool SimBoard::isOpen() { return SIMCALL("hxsim_is_open", int (*)())() != 0; }
-void SimBoard::clearTrace() { SIMCALL("hxsim_clear_trace", void (*)())(); }
+void SimBoard::reset()
+{
+    SIMCALL("hxsim_reset", void (*)())();
+}
+void SimBoard::setPresent(bool p)
+{
+    SIMCALL("hxsim_set_board_present", void (*)(int))(p ? 1 : 0);
+}
+void SimBoard::setStrap(int a)
+{
+    SIMCALL("hxsim_set_strap_address", void (*)(int))(a);
+}
+void SimBoard::setVersion(int v)
+{
+    SIMCALL("hxsim_set_version", void (*)(int))(v);
+}
+void SimBoard::setPort(int p)
+{
+    SIMCALL("hxsim_set_port", void (*)(int))(p);
+}
+void SimBoard::setZeroFlags(int f)
+{
+    SIMCALL("hxsim_set_zero_flags", void (*)(int))(f);
+}
+void SimBoard::failRead(int a, int c)
+{
+    SIMCALL("hxsim_fail_read", void (*)(int, int))(a, c);
+}
+void SimBoard::failWrite(int ch, int a, int c)
+{
+    SIMCALL("hxsim_fail_write", void (*)(int, int, int))(ch, a, c);
+}
+void SimBoard::setRegister(int a, int v)
+{
+    SIMCALL("hxsim_set_register", void (*)(int, int))(a, v);
+}
+void SimBoard::setOverflowFlags(int f)
+{
+    SIMCALL("hxsim_set_overflow_flags", void (*)(int))(f);
+}
+void SimBoard::clearFaults()
+{
+    SIMCALL("hxsim_clear_faults", void (*)())();
+}
+int SimBoard::reg(int a)
+{
+    return SIMCALL("hxsim_register", int (*)(int))(a);
+}
+int SimBoard::boardControl(int a)
+{
+    return SIMCALL("hxsim_board_control", int (*)(int))(a);
+}
+bool SimBoard::isOpen()
+{
+    return SIMCALL("hxsim_is_open", int (*)())() != 0;
+}
+void SimBoard::clearTrace()
+{
+    SIMCALL("hxsim_clear_trace", void (*)())();
+}
 
 QStringList SimBoard::trace()
 {
@@ -99,7 +144,8 @@ QStringList SimBoard::chipWrites()
 
 bool SimBoard::lastSettings(LinkSettings* out)
 {
-    return SIMCALL("hxsim_last_settings", int (*)(unsigned char*))(reinterpret_cast<unsigned char*>(out)) != 0;
+    return SIMCALL("hxsim_last_settings", int (*)(unsigned char*))(reinterpret_cast<unsigned char*>(out)) !=
+           0;
 }
 #undef SIMCALL
 
@@ -117,14 +163,23 @@ void RecordingDialogs::record(const QString& kind, const QString& text, const QS
     if (onShow) onShow(shown.constLast());
 }
 
-void RecordingDialogs::errorBox(const QString& text, const QString& caption) { record("error", text, caption); }
-void RecordingDialogs::message(const QString& text) { record("message", text, QLatin1String(kAppTitle)); }
+void RecordingDialogs::errorBox(const QString& text, const QString& caption)
+{
+    record("error", text, caption);
+}
+void RecordingDialogs::message(const QString& text)
+{
+    record("message", text, QLatin1String(kAppTitle));
+}
 bool RecordingDialogs::question(const QString& text, const QString& caption)
 {
     record("question", text, caption);
     return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
 }
-void RecordingDialogs::generalError(const QString& text) { record("general", text, QLatin1String(kAppTitle)); }
+void RecordingDialogs::generalError(const QString& text)
+{
+    record("general", text, QLatin1String(kAppTitle));
+}
 QString RecordingDialogs::openFile(FileDialogSettings& d)
 {
     record("open", d.filter, d.defaultExt);
@@ -192,4 +247,7 @@ void AppFixture::close()
     if (Form1) Form1->close();
 }
 
-TForm1* AppFixture::form() const { return Form1; }
+TForm1* AppFixture::form() const
+{
+    return Form1;
+}

@@ -12,7 +12,7 @@
 #include <functional>
 
 class SimBoard {
-public:
+  public:
     explicit SimBoard(const QString& library = QStringLiteral("HxBus"));
     ~SimBoard();
     bool loaded() const { return handle_ != nullptr; }
@@ -39,7 +39,7 @@ public:
     QStringList chipWrites();
     bool lastSettings(LinkSettings* out);
 
-private:
+  private:
     void* fn(const char* name);
     // An operating-system reference of our own: QLibrary::unload() in the
     // program really unloads a library even while another QLibrary holds it.
@@ -47,7 +47,7 @@ private:
 };
 
 class RecordingDialogs : public Dialogs {
-public:
+  public:
     struct Shown {
         QString kind; // error, message, question, general, open, save, modal
         QString text;
@@ -57,7 +57,7 @@ public:
     QList<bool> questionAnswers; // consumed in order; none left: No
     QStringList openAnswers;     // consumed in order; "" or none left: cancel
     QStringList saveAnswers;
-    std::function<int(QDialog*)> onModal;    // default: accepted at once
+    std::function<int(QDialog*)> onModal;     // default: accepted at once
     std::function<void(const Shown&)> onShow; // called as each box appears
 
     QStringList texts(const QString& kind = QString()) const;
@@ -71,12 +71,12 @@ public:
     QString saveFile(FileDialogSettings& d) override;
     int execModal(QDialog* dialog) override;
 
-private:
+  private:
     void record(const QString& kind, const QString& text, const QString& caption);
 };
 
 class AppFixture {
-public:
+  public:
     // library: what the program loads; simLibrary: the simulator instance the
     // test steers (the program's own when it loads a simulator).
     explicit AppFixture(const QString& library = QStringLiteral("HxBus"),
@@ -86,21 +86,18 @@ public:
     void writeFile(const QString& name, const QByteArray& bytes);
     QByteArray readFile(const QString& name) const;
 
-    void create();         // the five windows, Form1 not yet shown
-    void start();          // create() and show Form1: the start-up sequence runs
-    void close();          // close Form1: FormClose runs
+    void create(); // the five windows, Form1 not yet shown
+    void start();  // create() and show Form1: the start-up sequence runs
+    void close();  // close Form1: FormClose runs
     TForm1* form() const;
-    template <class T> T* find(const QString& name) const
-    {
-        return form()->findChild<T*>(name);
-    }
+    template <class T> T* find(const QString& name) const { return form()->findChild<T*>(name); }
 
     QString library;
     SimBoard sim;
     RecordingDialogs dialogs;
     QList<int> waits; // every wait the program asked for, in ms
 
-private:
+  private:
     QTemporaryDir dir_;
     QString oldDir_;
     bool created_ = false;

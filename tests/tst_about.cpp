@@ -13,7 +13,8 @@
 
 namespace {
 // Opens Help > About; returns what the two value labels showed.
-QPair<QString, QString> showAbout(AppFixture& app) {
+QPair<QString, QString> showAbout(AppFixture& app)
+{
     QPair<QString, QString> seen;
     app.dialogs.onModal = [&seen](QDialog*) {
         seen = {AboutDialog->lDLLver->text(), AboutDialog->lPort->text()};
@@ -24,7 +25,8 @@ QPair<QString, QString> showAbout(AppFixture& app) {
     return seen;
 }
 
-int modalCount(const AppFixture& app) {
+int modalCount(const AppFixture& app)
+{
     int n = 0;
     for (const auto& s : app.dialogs.shown)
         if (s.kind == QLatin1String("modal") && s.text == QLatin1String("AboutDialog")) ++n;
@@ -46,7 +48,8 @@ class TestAbout : public QObject {
     void centredOverMainWindow();
 };
 
-void TestAbout::libraryVersion_data() {
+void TestAbout::libraryVersion_data()
+{
     QTest::addColumn<int>("version");
     QTest::addColumn<QString>("shown");
     QTest::newRow("0x1234") << 0x1234 << "1.2.3.4";
@@ -59,7 +62,8 @@ void TestAbout::libraryVersion_data() {
     QTest::newRow("largest") << 0x7FFFFFFF << "524287.15.15.15";
 }
 
-void TestAbout::libraryVersion() {
+void TestAbout::libraryVersion()
+{
     QFETCH(int, version);
     QFETCH(QString, shown);
     AppFixture app;
@@ -74,21 +78,24 @@ void TestAbout::libraryVersion() {
     QVERIFY(AboutDialog->lDLLver->width() >= AboutDialog->lDLLver->fontMetrics().horizontalAdvance(shown));
 }
 
-void TestAbout::noLibrary() {
+void TestAbout::noLibrary()
+{
     AppFixture app("NoSuchLib");
     app.start();
     QCOMPARE(showAbout(app), (QPair<QString, QString>{"0.0.0.0", "0"}));
     QVERIFY(app.sim.trace().isEmpty());
 }
 
-void TestAbout::libraryWithoutGetVer() {
+void TestAbout::libraryWithoutGetVer()
+{
     AppFixture app("HxBusNoVer", "HxBusNoVer");
     app.start();
     QCOMPARE(showAbout(app), (QPair<QString, QString>{"0.0.0.0", "0"}));
     QVERIFY(app.sim.trace().isEmpty()); // the unloaded library is never called
 }
 
-void TestAbout::noBoardShowsVersionAndPortZero() {
+void TestAbout::noBoardShowsVersionAndPortZero()
+{
     AppFixture app;
     app.sim.setPresent(false);
     app.sim.setVersion(0x1234);
@@ -96,7 +103,8 @@ void TestAbout::noBoardShowsVersionAndPortZero() {
     QCOMPARE(showAbout(app), (QPair<QString, QString>{"1.2.3.4", "0"}));
 }
 
-void TestAbout::portFollowsReconnect() {
+void TestAbout::portFollowsReconnect()
+{
     AppFixture app;
     app.start();
     QCOMPARE(showAbout(app).second, QString("1"));
@@ -109,7 +117,8 @@ void TestAbout::portFollowsReconnect() {
     QCOMPARE(showAbout(app).second, QString("-2"));
 }
 
-void TestAbout::layout() {
+void TestAbout::layout()
+{
     AppFixture app;
     app.create();
     TAboutDialog* d = AboutDialog;
@@ -160,7 +169,8 @@ void TestAbout::layout() {
     QVERIFY(ok->isDefault());
 }
 
-void TestAbout::okEnterAndCloseBoxEndIt() {
+void TestAbout::okEnterAndCloseBoxEndIt()
+{
     AppFixture app;
     app.start();
     QList<int> results;
@@ -183,7 +193,8 @@ void TestAbout::okEnterAndCloseBoxEndIt() {
              (QList<int>{QDialog::Accepted, QDialog::Accepted, QDialog::Accepted, QDialog::Rejected}));
 }
 
-void TestAbout::centredOverMainWindow() {
+void TestAbout::centredOverMainWindow()
+{
     AppFixture app;
     app.start();
     app.form()->move(150, 120);

@@ -7,7 +7,7 @@
 
 class TestAppError : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void fullStop_data();
     void fullStop();
     void conversionTexts();
@@ -18,16 +18,25 @@ void TestAppError::fullStop_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Cannot create file" << "Cannot create file.";
-    QTest::newRow("already a stop") << "Done." << "Done.";
-    QTest::newRow("exclamation sorts before") << "Oops!" << "Oops!";
-    QTest::newRow("comma sorts before") << "a," << "a,";
-    QTest::newRow("hyphen sorts before") << "a-" << "a-";
-    QTest::newRow("slash sorts after") << "a/" << "a/.";
-    QTest::newRow("digit") << "code 7" << "code 7.";
-    QTest::newRow("quote sorts before") << "'x'" << "'x'";
+    QTest::newRow("letter") << "Cannot create file"
+                            << "Cannot create file.";
+    QTest::newRow("already a stop") << "Done."
+                                    << "Done.";
+    QTest::newRow("exclamation sorts before") << "Oops!"
+                                              << "Oops!";
+    QTest::newRow("comma sorts before") << "a,"
+                                        << "a,";
+    QTest::newRow("hyphen sorts before") << "a-"
+                                         << "a-";
+    QTest::newRow("slash sorts after") << "a/"
+                                       << "a/.";
+    QTest::newRow("digit") << "code 7"
+                           << "code 7.";
+    QTest::newRow("quote sorts before") << "'x'"
+                                        << "'x'";
     QTest::newRow("japanese") << QString::fromUtf8("ありません") << QString::fromUtf8("ありません.");
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestAppError::fullStop()

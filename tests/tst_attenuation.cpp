@@ -13,21 +13,25 @@
 namespace {
 
 // A register write as the simulator's chip writes and the history log show it.
-QString chipWrite(int reg, int value) {
+QString chipWrite(int reg, int value)
+{
     return QString::asprintf("%02X=%02X", reg, value);
 }
-QString historyLine(int reg, int value) {
+QString historyLine(int reg, int value)
+{
     return QString::asprintf("0x%02X, 0x%02X", reg, value);
 }
 
-QStringList historyLines(const TForm1* f) {
+QStringList historyLines(const TForm1* f)
+{
     return f->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 // A started program over SPI: board open, history on, every bar at 255.
 struct Panel {
     AppFixture app;
-    explicit Panel(bool board = true) {
+    explicit Panel(bool board = true)
+    {
         app.sim.setPresent(board);
         app.start();
         clear();
@@ -36,14 +40,16 @@ struct Panel {
     TTrackBar* bar(int n) const { return app.find<TTrackBar>(QStringLiteral("tkDAC%1").arg(n)); }
     TEdit* edit(int n) const { return app.find<TEdit>(QStringLiteral("edDAC%1").arg(n)); }
     TRadioGroup* mode() const { return app.find<TRadioGroup>("rgDACAttMode"); }
-    void clear() {
+    void clear()
+    {
         app.sim.clearTrace();
         form()->Memo1->clear();
         app.dialogs.clear();
     }
     void chooseMode(bool wide) { QTest::mouseClick(mode()->button(wide ? 1 : 0), Qt::LeftButton); }
     // Replaces the edit's text by typing, then releases `key`.
-    void type(int n, const QString& text, int key = Qt::Key_Return) {
+    void type(int n, const QString& text, int key = Qt::Key_Return)
+    {
         TEdit* e = edit(n);
         e->setFocus();
         QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
@@ -81,7 +87,8 @@ class TestAttenuation : public QObject {
     QLocale locale_;
 };
 
-void TestAttenuation::initialRange() {
+void TestAttenuation::initialRange()
+{
     Panel p;
     for (int n = 1; n <= 8; ++n) {
         QCOMPARE(p.bar(n)->minimum(), 129);
@@ -91,7 +98,8 @@ void TestAttenuation::initialRange() {
     }
 }
 
-void TestAttenuation::enterMovesTheBar_data() {
+void TestAttenuation::enterMovesTheBar_data()
+{
     QTest::addColumn<int>("channel");
     QTest::addColumn<bool>("wide");
     QTest::addColumn<QString>("typed");
@@ -111,7 +119,8 @@ void TestAttenuation::enterMovesTheBar_data() {
     QTest::newRow("keypad Enter") << 3 << false << "-20" << int(Qt::Key_Enter) << 215 << "-20.0";
 }
 
-void TestAttenuation::enterMovesTheBar() {
+void TestAttenuation::enterMovesTheBar()
+{
     QFETCH(int, channel);
     QFETCH(bool, wide);
     QFETCH(QString, typed);
@@ -133,7 +142,8 @@ void TestAttenuation::enterMovesTheBar() {
     QVERIFY(p.app.dialogs.shown.isEmpty());
 }
 
-void TestAttenuation::enterOnCurrentPositionWritesNothing() {
+void TestAttenuation::enterOnCurrentPositionWritesNothing()
+{
     Panel p;
     p.bar(3)->setValue(234);
     p.clear();
@@ -147,7 +157,8 @@ void TestAttenuation::enterOnCurrentPositionWritesNothing() {
     QVERIFY(historyLines(p.form()).isEmpty());
 }
 
-void TestAttenuation::typingAloneNeverCommits() {
+void TestAttenuation::typingAloneNeverCommits()
+{
     Panel p;
     p.type(2, "-20", 0);
     QTest::keyClick(p.edit(2), Qt::Key_Tab);
@@ -156,7 +167,8 @@ void TestAttenuation::typingAloneNeverCommits() {
     QVERIFY(p.app.sim.trace().isEmpty());
 }
 
-void TestAttenuation::textThatIsNoNumber_data() {
+void TestAttenuation::textThatIsNoNumber_data()
+{
     QTest::addColumn<QString>("typed");
     QTest::newRow("letters") << "abc";
     QTest::newRow("empty") << "";
@@ -164,7 +176,8 @@ void TestAttenuation::textThatIsNoNumber_data() {
     QTest::newRow("comma with point separator") << "-10,5";
 }
 
-void TestAttenuation::textThatIsNoNumber() {
+void TestAttenuation::textThatIsNoNumber()
+{
     QFETCH(QString, typed);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     Panel p;
@@ -187,7 +200,8 @@ void TestAttenuation::textThatIsNoNumber() {
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"4A=FD"});
 }
 
-void TestAttenuation::movingTheBarWritesEachPosition() {
+void TestAttenuation::movingTheBarWritesEachPosition()
+{
     Panel p;
     p.bar(3)->setValue(200);
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"4A=C8"});
@@ -203,7 +217,8 @@ void TestAttenuation::movingTheBarWritesEachPosition() {
     QCOMPARE(p.edit(3)->text(), QStringLiteral("-28.0"));
 }
 
-void TestAttenuation::switchingModeRaisesLowChannels() {
+void TestAttenuation::switchingModeRaisesLowChannels()
+{
     Panel p;
     p.bar(2)->setValue(140);
     p.bar(3)->setValue(200);
@@ -230,7 +245,8 @@ void TestAttenuation::switchingModeRaisesLowChannels() {
 
 // Without a board the image of 0x46 keeps its value, so the texts keep the
 // old scale; the attenuation elements still follow the new minimum.
-void TestAttenuation::switchingModeWithoutBoard() {
+void TestAttenuation::switchingModeWithoutBoard()
+{
     Panel p(false);
     TForm1* f = p.form();
     f->image.at(0x49) = 140;
@@ -250,7 +266,8 @@ void TestAttenuation::switchingModeWithoutBoard() {
     QCOMPARE(p.edit(3)->text(), QStringLiteral("-27.5"));
 }
 
-void TestAttenuation::refreshOfCodeBelowRange_data() {
+void TestAttenuation::refreshOfCodeBelowRange_data()
+{
     QTest::addColumn<int>("before");
     QTest::addColumn<QStringList>("written");
     QTest::addColumn<int>("image");
@@ -260,7 +277,8 @@ void TestAttenuation::refreshOfCodeBelowRange_data() {
 }
 
 // A script wrote 0x00, a code below every range.
-void TestAttenuation::refreshOfCodeBelowRange() {
+void TestAttenuation::refreshOfCodeBelowRange()
+{
     QFETCH(int, before);
     QFETCH(QStringList, written);
     QFETCH(int, image);
@@ -276,7 +294,8 @@ void TestAttenuation::refreshOfCodeBelowRange() {
     QCOMPARE(p.edit(1)->text(), shown);
 }
 
-void TestAttenuation::refreshUnderSuppressWritesOnlyMirrors() {
+void TestAttenuation::refreshUnderSuppressWritesOnlyMirrors()
+{
     Panel p;
     TForm1* f = p.form();
     p.bar(1)->setValue(200);
@@ -294,7 +313,8 @@ void TestAttenuation::refreshUnderSuppressWritesOnlyMirrors() {
     QCOMPARE(p.edit(8)->text(), QStringLiteral("-27.5"));
 }
 
-void TestAttenuation::commaDecimalSeparator() {
+void TestAttenuation::commaDecimalSeparator()
+{
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     Panel p;
     QCOMPARE(p.edit(1)->text(), QStringLiteral("0,0"));
@@ -317,7 +337,8 @@ void TestAttenuation::commaDecimalSeparator() {
 
 // While a bar's change is being handled (here: its write failed and the
 // message is up), Enter in an edit does nothing.
-void TestAttenuation::enterIgnoredWhileBarChangeRuns() {
+void TestAttenuation::enterIgnoredWhileBarChangeRuns()
+{
     Panel p;
     p.app.sim.failWrite(0, 0x4A, 5);
     bool typedDuringMessage = false;

@@ -25,7 +25,8 @@ class TestAttenuationMath : public QObject {
     void typedTextToPosition();
 };
 
-void TestAttenuationMath::formats_data() {
+void TestAttenuationMath::formats_data()
+{
     QTest::addColumn<int>("value");
     QTest::addColumn<bool>("wide");
     QTest::addColumn<QString>("text");
@@ -46,14 +47,16 @@ void TestAttenuationMath::formats_data() {
     QTest::newRow("above zero dB") << 256 << false << "0.5";
 }
 
-void TestAttenuationMath::formats() {
+void TestAttenuationMath::formats()
+{
     QFETCH(int, value);
     QFETCH(bool, wide);
     QFETCH(QString, text);
     QCOMPARE(dbText(value, kZeroDb, wide, QStringLiteral(".")), text);
 }
 
-void TestAttenuationMath::formatsWithCommaSeparator() {
+void TestAttenuationMath::formatsWithCommaSeparator()
+{
     const QString comma = QLocale(QLocale::German, QLocale::Germany).decimalPoint();
     QCOMPARE(comma, QStringLiteral(","));
     QCOMPARE(dbText(234, kZeroDb, false, comma), QStringLiteral("-10,5"));
@@ -61,7 +64,8 @@ void TestAttenuationMath::formatsWithCommaSeparator() {
     QCOMPARE(dbText(155, kZeroDb, true, comma), QStringLiteral("-100,0"));
 }
 
-void TestAttenuationMath::parses_data() {
+void TestAttenuationMath::parses_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<float>("value");
     QTest::newRow("integer") << "5" << 5.0f;
@@ -76,7 +80,8 @@ void TestAttenuationMath::parses_data() {
     QTest::newRow("underflow") << "1e-400" << 0.0f;
 }
 
-void TestAttenuationMath::parses() {
+void TestAttenuationMath::parses()
+{
     QFETCH(QString, text);
     QFETCH(float, value);
     const auto d = parseDb(text, QStringLiteral("."));
@@ -84,7 +89,8 @@ void TestAttenuationMath::parses() {
     QCOMPARE(*d, value);
 }
 
-void TestAttenuationMath::rejects_data() {
+void TestAttenuationMath::rejects_data()
+{
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << "";
     QTest::newRow("blank") << "  ";
@@ -101,12 +107,14 @@ void TestAttenuationMath::rejects_data() {
     QTest::newRow("inner blank") << "- 5";
 }
 
-void TestAttenuationMath::rejects() {
+void TestAttenuationMath::rejects()
+{
     QFETCH(QString, text);
     QVERIFY(!parseDb(text, QStringLiteral(".")).has_value());
 }
 
-void TestAttenuationMath::parsesWithCommaSeparator() {
+void TestAttenuationMath::parsesWithCommaSeparator()
+{
     const QString comma = QStringLiteral(",");
     QCOMPARE(parseDb(QStringLiteral("-10,3"), comma).value_or(1.0f), -10.3f);
     QCOMPARE(parseDb(QStringLiteral("-10"), comma).value_or(1.0f), -10.0f);
@@ -115,7 +123,8 @@ void TestAttenuationMath::parsesWithCommaSeparator() {
     QCOMPARE(parseDb(dbText(201, kZeroDb, false, comma), comma).value_or(1.0f), -27.0f);
 }
 
-void TestAttenuationMath::position_data() {
+void TestAttenuationMath::position_data()
+{
     QTest::addColumn<float>("d");
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("minimum");
@@ -139,7 +148,8 @@ void TestAttenuationMath::position_data() {
     QTest::newRow("odd minimum") << -80.0f << 2 << 130 << 131;
 }
 
-void TestAttenuationMath::position() {
+void TestAttenuationMath::position()
+{
     QFETCH(float, d);
     QFETCH(int, step);
     QFETCH(int, minimum);
@@ -148,7 +158,8 @@ void TestAttenuationMath::position() {
 }
 
 // The whole road from typed text to the text shown after the bar moved.
-void TestAttenuationMath::typedTextToPosition_data() {
+void TestAttenuationMath::typedTextToPosition_data()
+{
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("wide");
     QTest::addColumn<QString>("shown");
@@ -161,7 +172,8 @@ void TestAttenuationMath::typedTextToPosition_data() {
     QTest::newRow("huge negative wide") << "-1e300" << true << "-100.0";
 }
 
-void TestAttenuationMath::typedTextToPosition() {
+void TestAttenuationMath::typedTextToPosition()
+{
     QFETCH(QString, typed);
     QFETCH(bool, wide);
     QFETCH(QString, shown);

@@ -17,13 +17,15 @@
 
 namespace {
 
-QStringList historyLines(const TForm1* f) {
+QStringList historyLines(const TForm1* f)
+{
     return f->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 // A pick in the box's list with the keyboard: the list's view hands the item
 // to the box, which raises activated as for a mouse pick.
-bool chooseItem(QComboBox* box, const QString& text) {
+bool chooseItem(QComboBox* box, const QString& text)
+{
     const int index = box->findText(text);
     if (index < 0) return false;
     QAbstractItemView* view = box->view();
@@ -36,14 +38,16 @@ bool chooseItem(QComboBox* box, const QString& text) {
 // the start-up traffic cleared.
 struct Panel {
     AppFixture app;
-    Panel() {
+    Panel()
+    {
         app.start();
         app.sim.clearTrace();
         form()->Memo1->clear();
     }
     TForm1* form() const { return app.form(); }
     // Sets a register as a script would: written, mirrored, then the trace cleared.
-    void preset(unsigned reg, int value) {
+    void preset(unsigned reg, int value)
+    {
         form()->WriteRegister(reg, value);
         app.sim.clearTrace();
         form()->Memo1->clear();
@@ -73,7 +77,8 @@ class TestBindings : public QObject {
     void refreshColoursTheRegisterMap();
 };
 
-void TestBindings::checkBoxWritesItsBit() {
+void TestBindings::checkBoxWritesItsBit()
+{
     Panel p;
     p.preset(0x43, 0x10);
     auto* box = p.app.find<QCheckBox>("cInvDAC3");
@@ -92,7 +97,8 @@ void TestBindings::checkBoxWritesItsBit() {
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"40=E1"});
 }
 
-void TestBindings::comboWritesItsField_data() {
+void TestBindings::comboWritesItsField_data()
+{
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("reg");
     QTest::addColumn<int>("before");
@@ -114,7 +120,8 @@ void TestBindings::comboWritesItsField_data() {
                                        << "42=08";
 }
 
-void TestBindings::comboWritesItsField() {
+void TestBindings::comboWritesItsField()
+{
     QFETCH(QString, control);
     QFETCH(int, reg);
     QFETCH(int, before);
@@ -129,7 +136,8 @@ void TestBindings::comboWritesItsField() {
     QCOMPARE(p.app.sim.traceOf("write ch=7").size(), 0);
 }
 
-void TestBindings::radioWritesItsBit() {
+void TestBindings::radioWritesItsBit()
+{
     Panel p;
     p.preset(0x41, 0x05);
     auto* group = p.app.find<TRadioGroup>("rgDACPowSav");
@@ -143,7 +151,8 @@ void TestBindings::radioWritesItsBit() {
 }
 
 // The ADC box is hidden; its change event is raised the way the wiring hears it.
-void TestBindings::adcMasterSlaveFollowsWithBoardControl() {
+void TestBindings::adcMasterSlaveFollowsWithBoardControl()
+{
     Panel p;
     p.preset(0x51, 0x03);
     auto* box = p.app.find<QComboBox>("cbADCMasterSlave");
@@ -166,7 +175,8 @@ void TestBindings::adcMasterSlaveFollowsWithBoardControl() {
     QCOMPARE(p.app.sim.boardControl(0x36), 1);
 }
 
-void TestBindings::dacMasterSlaveFollowsWithBoardControl() {
+void TestBindings::dacMasterSlaveFollowsWithBoardControl()
+{
     Panel p;
     p.preset(0x41, 0x8A);
     auto* box = p.app.find<QComboBox>("cbDACMasterSlave");
@@ -179,7 +189,8 @@ void TestBindings::dacMasterSlaveFollowsWithBoardControl() {
     QCOMPARE(writes, (QStringList{"ch=0 addr=0x41 data=0xEA", "ch=7 addr=0x37 data=0x00"}));
 }
 
-void TestBindings::controlsWithoutBindingDoNothing() {
+void TestBindings::controlsWithoutBindingDoNothing()
+{
     Panel p;
     auto* hpcc = p.app.find<QCheckBox>("cHPCC");
     QVERIFY(hpcc);
@@ -198,7 +209,8 @@ void TestBindings::controlsWithoutBindingDoNothing() {
     QVERIFY(historyLines(p.form()).isEmpty());
 }
 
-void TestBindings::noBoardChangesNothing() {
+void TestBindings::noBoardChangesNothing()
+{
     AppFixture app;
     app.sim.setPresent(false);
     app.start();
@@ -214,7 +226,8 @@ void TestBindings::noBoardChangesNothing() {
     QCOMPARE(app.find<QComboBox>("cbDEMP")->currentIndex(), 0);
 }
 
-void TestBindings::refreshSetsEveryControl_data() {
+void TestBindings::refreshSetsEveryControl_data()
+{
     QTest::addColumn<int>("fill");
     QTest::newRow("all zero") << 0x00;
     QTest::newRow("all one") << 0xFF;
@@ -225,7 +238,8 @@ void TestBindings::refreshSetsEveryControl_data() {
 
 // Every bound control follows its field, and the raised events leave every
 // field as the image had it.
-void TestBindings::refreshSetsEveryControl() {
+void TestBindings::refreshSetsEveryControl()
+{
     QFETCH(int, fill);
     Panel p;
     TForm1* f = p.form();
@@ -264,7 +278,8 @@ void TestBindings::refreshSetsEveryControl() {
     }
 }
 
-void TestBindings::fieldWithoutItemShowsNoItem_data() {
+void TestBindings::fieldWithoutItemShowsNoItem_data()
+{
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("reg");
     QTest::addColumn<int>("value");
@@ -275,7 +290,8 @@ void TestBindings::fieldWithoutItemShowsNoItem_data() {
     QTest::newRow("cbADCSAM 3") << "cbADCSAM" << 0x50 << 0x03;
 }
 
-void TestBindings::fieldWithoutItemShowsNoItem() {
+void TestBindings::fieldWithoutItemShowsNoItem()
+{
     QFETCH(QString, control);
     QFETCH(int, reg);
     QFETCH(int, value);
@@ -293,7 +309,8 @@ void TestBindings::fieldWithoutItemShowsNoItem() {
     QCOMPARE(box->currentIndex(), 1);
 }
 
-void TestBindings::refreshOnMatchingImageWritesNothing() {
+void TestBindings::refreshOnMatchingImageWritesNothing()
+{
     Panel p;
     TForm1* f = p.form();
     f->RefreshControls();
@@ -315,7 +332,8 @@ void TestBindings::refreshOnMatchingImageWritesNothing() {
     QVERIFY(f->image.bytes == image);
 }
 
-void TestBindings::refreshRewritesChangedFields() {
+void TestBindings::refreshRewritesChangedFields()
+{
     Panel p;
     TForm1* f = p.form();
     auto* box = p.app.find<QCheckBox>("cInvDAC1");
@@ -342,7 +360,8 @@ void TestBindings::refreshRewritesChangedFields() {
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"41=80"});
 }
 
-void TestBindings::refreshUnderSuppressWritesOnlyMirrors() {
+void TestBindings::refreshUnderSuppressWritesOnlyMirrors()
+{
     Panel p;
     TForm1* f = p.form();
     p.preset(0x44, 0x81);
@@ -356,7 +375,8 @@ void TestBindings::refreshUnderSuppressWritesOnlyMirrors() {
     QVERIFY(historyLines(f).isEmpty());
 }
 
-void TestBindings::refreshColoursTheRegisterMap() {
+void TestBindings::refreshColoursTheRegisterMap()
+{
     Panel p;
     QVERIFY(RegViewForm);
     RegViewForm->show();

@@ -29,17 +29,21 @@ struct Window {
     QPlainTextEdit* memo;
     explicit Window(AppFixture& a)
         : app(a), reg(a.find<TEdit>("RDA_reg")), data(a.find<TEdit>("RDA_data")),
-          memo(a.find<QPlainTextEdit>("Memo1")) {}
+          memo(a.find<QPlainTextEdit>("Memo1"))
+    {
+    }
     void click(const char* button) { QTest::mouseClick(app.find<QWidget>(button), Qt::LeftButton); }
     // Types the texts into the fields as a user would, then presses Enter in one.
     void enter(TEdit* field) { QTest::keyClick(field, Qt::Key_Return); }
-    void fill(const QString& address, const QString& value) {
+    void fill(const QString& address, const QString& value)
+    {
         reg->setText(address);
         data->setText(value);
     }
 };
 
-void startClean(AppFixture& app) {
+void startClean(AppFixture& app)
+{
     app.start();
     app.sim.clearTrace();
     app.dialogs.clear();
@@ -48,14 +52,16 @@ void startClean(AppFixture& app) {
 // A file size limit makes every write past it fail, for root as well.
 class FileSizeLimit {
   public:
-    explicit FileSizeLimit(rlim_t bytes) {
+    explicit FileSizeLimit(rlim_t bytes)
+    {
         getrlimit(RLIMIT_FSIZE, &old_);
         oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
         rlimit l = old_;
         l.rlim_cur = bytes;
         setrlimit(RLIMIT_FSIZE, &l);
     }
-    ~FileSizeLimit() {
+    ~FileSizeLimit()
+    {
         setrlimit(RLIMIT_FSIZE, &old_);
         std::signal(SIGXFSZ, oldHandler_);
     }
@@ -90,12 +96,14 @@ class TestDirectAccess : public QObject {
     void oversizedDataStopsReplay();
 };
 
-void TestDirectAccess::readAddressForms_data() {
+void TestDirectAccess::readAddressForms_data()
+{
     QTest::addColumn<QString>("address");
     for (const char* a : {"0x41", "65", "$41", "x41", "0X41", "+65"}) QTest::newRow(a) << QString(a);
 }
 
-void TestDirectAccess::readAddressForms() {
+void TestDirectAccess::readAddressForms()
+{
     QFETCH(QString, address);
     AppFixture app;
     startClean(app);
@@ -116,7 +124,8 @@ void TestDirectAccess::readAddressForms() {
     QCOMPARE(w.memo->toPlainText(), QString());
 }
 
-void TestDirectAccess::enterActsOnRelease() {
+void TestDirectAccess::enterActsOnRelease()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -148,7 +157,8 @@ void TestDirectAccess::enterActsOnRelease() {
     QCOMPARE(regReturn.size(), 0);
 }
 
-void TestDirectAccess::readWithoutBoard() {
+void TestDirectAccess::readWithoutBoard()
+{
     AppFixture app;
     app.sim.setPresent(false);
     startClean(app);
@@ -159,7 +169,8 @@ void TestDirectAccess::readWithoutBoard() {
     QVERIFY(app.sim.trace().isEmpty());
 }
 
-void TestDirectAccess::writeSendsLowByteLogsWholeValue() {
+void TestDirectAccess::writeSendsLowByteLogsWholeValue()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -173,7 +184,8 @@ void TestDirectAccess::writeSendsLowByteLogsWholeValue() {
 
 // Data 0x01 to 0x43 checks cInvDAC1 in the refresh, whose handler writes the
 // register once more; both writes are logged.
-void TestDirectAccess::writeRefreshesAndLogsTheRewrite() {
+void TestDirectAccess::writeRefreshesAndLogsTheRewrite()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -184,7 +196,8 @@ void TestDirectAccess::writeRefreshesAndLogsTheRewrite() {
     QCOMPARE(w.memo->toPlainText(), QString("0x43, 0x01\n0x43, 0x01\n"));
 }
 
-void TestDirectAccess::writeWithoutBoardStillRefreshes() {
+void TestDirectAccess::writeWithoutBoardStillRefreshes()
+{
     AppFixture app;
     app.sim.setPresent(false);
     startClean(app);
@@ -197,7 +210,8 @@ void TestDirectAccess::writeWithoutBoardStillRefreshes() {
     QCOMPARE(w.memo->toPlainText(), QString());
 }
 
-void TestDirectAccess::badTexts_data() {
+void TestDirectAccess::badTexts_data()
+{
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("data");
@@ -232,7 +246,8 @@ void TestDirectAccess::badTexts_data() {
                                           << "0x41 ";
 }
 
-void TestDirectAccess::badTexts() {
+void TestDirectAccess::badTexts()
+{
     QFETCH(QString, button);
     QFETCH(QString, address);
     QFETCH(QString, data);
@@ -256,7 +271,8 @@ void TestDirectAccess::badTexts() {
     QCOMPARE(w.memo->toPlainText(), QString("kept\n"));
 }
 
-void TestDirectAccess::otherKeysReachTheField() {
+void TestDirectAccess::otherKeysReachTheField()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -267,7 +283,8 @@ void TestDirectAccess::otherKeysReachTheField() {
     QVERIFY(app.sim.traceOf("read").value(0).startsWith("read ch=0 addr=0x4A"));
 }
 
-void TestDirectAccess::clearThenSaveReplays() {
+void TestDirectAccess::clearThenSaveReplays()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -298,7 +315,8 @@ void TestDirectAccess::clearThenSaveReplays() {
 }
 
 // The user's text is saved as typed; a logged line starts a line of its own.
-void TestDirectAccess::historyKeepsUserText() {
+void TestDirectAccess::historyKeepsUserText()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -320,7 +338,8 @@ void TestDirectAccess::historyKeepsUserText() {
     QCOMPARE(w.memo->toPlainText(), QString("note\n0x47, 0x05\nsecond\nthird\n0x47, 0x05\n"));
 }
 
-void TestDirectAccess::emptyHistorySavesEmptyFile() {
+void TestDirectAccess::emptyHistorySavesEmptyFile()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -335,7 +354,8 @@ void TestDirectAccess::emptyHistorySavesEmptyFile() {
 
 // A box showing its end keeps showing it as lines arrive; one the user
 // scrolled back stays where the user left it.
-void TestDirectAccess::historyFollowsTheEnd() {
+void TestDirectAccess::historyFollowsTheEnd()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -352,7 +372,8 @@ void TestDirectAccess::historyFollowsTheEnd() {
     QCOMPARE(w.memo->document()->blockCount(), 121); // 120 lines and the empty line after them
 }
 
-void TestDirectAccess::saveQuestions() {
+void TestDirectAccess::saveQuestions()
+{
     AppFixture app;
     startClean(app);
     Window w(app);
@@ -382,14 +403,16 @@ void TestDirectAccess::saveQuestions() {
     QCOMPARE(app.readFile("h.csv"), QByteArray("0x47, 0x05\r\n"));
 }
 
-void TestDirectAccess::failedSaveKeepsOldFile_data() {
+void TestDirectAccess::failedSaveKeepsOldFile_data()
+{
     QTest::addColumn<QString>("how");
     QTest::newRow("disk refuses the data") << "limit";
     QTest::newRow("parent is a file") << "parent";
     QTest::newRow("target is a folder") << "folder";
 }
 
-void TestDirectAccess::failedSaveKeepsOldFile() {
+void TestDirectAccess::failedSaveKeepsOldFile()
+{
     QFETCH(QString, how);
     AppFixture app;
     startClean(app);
@@ -434,7 +457,8 @@ void TestDirectAccess::failedSaveKeepsOldFile() {
 }
 
 // A logged direct write above 0xFF is no valid script line.
-void TestDirectAccess::oversizedDataStopsReplay() {
+void TestDirectAccess::oversizedDataStopsReplay()
+{
     AppFixture app;
     startClean(app);
     Window w(app);

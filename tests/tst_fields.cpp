@@ -30,7 +30,8 @@ class TestFields : public QObject {
 
 using Fields = QList<QByteArray>;
 
-void TestFields::split_data() {
+void TestFields::split_data()
+{
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<Fields>("fields");
     QTest::newRow("comma and space") << QByteArray("0x40, 0xC1") << Fields{"0x40", "0xC1"};
@@ -71,13 +72,15 @@ void TestFields::split_data() {
     QTest::newRow("nul is not a blank") << QByteArray("a\0b c", 5) << Fields{QByteArray("a\0b", 3), "c"};
 }
 
-void TestFields::split() {
+void TestFields::split()
+{
     QFETCH(QByteArray, line);
     QFETCH(Fields, fields);
     QCOMPARE(scriptfields::splitAll(line), fields);
 }
 
-void TestFields::splitStopsAtMaxFields() {
+void TestFields::splitStopsAtMaxFields()
+{
     const QByteArray line("a, \"b\"\"\", c, d");
     scriptfields::Field f[2];
     QCOMPARE(scriptfields::split(line.data(), line.data() + line.size(), f, 2), 2);
@@ -91,7 +94,8 @@ void TestFields::splitStopsAtMaxFields() {
     QCOMPARE(scriptfields::split(trailing.data(), trailing.data() + trailing.size(), f, 1), 1);
 }
 
-void TestFields::lines_data() {
+void TestFields::lines_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Fields>("lines");
     QTest::newRow("empty file") << QByteArray() << Fields{};
@@ -106,7 +110,8 @@ void TestFields::lines_data() {
     QTest::newRow("lf cr is two ends") << QByteArray("a\n\rb") << Fields{"a", "", "b"};
 }
 
-void TestFields::lines() {
+void TestFields::lines()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(Fields, lines);
     const textfile::Lines l(bytes);
@@ -115,7 +120,8 @@ void TestFields::lines() {
     QCOMPARE(got, lines);
 }
 
-void TestFields::readLinesKeepsBytes() {
+void TestFields::readLinesKeepsBytes()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath("s.csv");
     QFile f(path);
@@ -133,7 +139,8 @@ void TestFields::readLinesKeepsBytes() {
     QCOMPARE(l.line(1).toByteArray(), QByteArray("\xFF\x00z", 3));
 }
 
-void TestFields::readLinesReportsUnreadable() {
+void TestFields::readLinesReportsUnreadable()
+{
     QTemporaryDir dir;
     textfile::Lines l;
     QString error;
@@ -145,7 +152,8 @@ void TestFields::readLinesReportsUnreadable() {
     QVERIFY(!error.isEmpty());
 }
 
-void TestFields::writeAtomicReplacesWhole() {
+void TestFields::writeAtomicReplacesWhole()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
     QString error;
@@ -158,14 +166,16 @@ void TestFields::writeAtomicReplacesWhole() {
 }
 
 // Root ignores permission bits, so the failures here are ones root meets too.
-void TestFields::writeAtomicFailureKeepsOldFile_data() {
+void TestFields::writeAtomicFailureKeepsOldFile_data()
+{
     QTest::addColumn<QString>("kind");
     QTest::newRow("parent is a file") << "parent-file";
     QTest::newRow("target is a directory") << "directory";
     QTest::newRow("disk refuses part of the data") << "size-limit";
 }
 
-void TestFields::writeAtomicFailureKeepsOldFile() {
+void TestFields::writeAtomicFailureKeepsOldFile()
+{
     QFETCH(QString, kind);
     QTemporaryDir dir;
     const QByteArray old("old contents\r\n");
@@ -208,7 +218,8 @@ void TestFields::writeAtomicFailureKeepsOldFile() {
     QCOMPARE(f.readAll(), old);
 }
 
-void TestFields::crLf_data() {
+void TestFields::crLf_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("file");
     QTest::newRow("empty") << QByteArray() << QByteArray();
@@ -217,7 +228,8 @@ void TestFields::crLf_data() {
     QTest::newRow("empty lines") << QByteArray("\n\n") << QByteArray("\r\n\r\n");
 }
 
-void TestFields::crLf() {
+void TestFields::crLf()
+{
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, file);
     QCOMPARE(textfile::withCrLf(text), file);

@@ -25,7 +25,8 @@ class TestRegisterMap : public QObject {
     void readModifyWriteHelpers();
 };
 
-void TestRegisterMap::mapRowsHaveEightShortNames() {
+void TestRegisterMap::mapRowsHaveEightShortNames()
+{
     QCOMPARE(int(kRegisterMap.size()), 31);
     QCOMPARE(kCount, 31);
     for (int row = 0; row < kCount; ++row) {
@@ -43,7 +44,8 @@ void TestRegisterMap::mapRowsHaveEightShortNames() {
 }
 
 // In the attenuation rows the last digit of a name is its bit number.
-void TestRegisterMap::attenuationRowsNameTheirBits() {
+void TestRegisterMap::attenuationRowsNameTheirBits()
+{
     for (int ch = 0; ch < 8; ++ch)
         for (int bit = 0; bit < 8; ++bit)
             QCOMPARE(QString(bitName(0x48 - kFirst + ch, bit)),
@@ -55,7 +57,8 @@ void TestRegisterMap::attenuationRowsNameTheirBits() {
 
 // The image's own rules (mirror, reset) are tested with the image; here the
 // columns they are built from.
-void TestRegisterMap::maskAndDefaultColumns() {
+void TestRegisterMap::maskAndDefaultColumns()
+{
     for (int i = 0; i < kCount; ++i) {
         const int a = kFirst + i;
         int mask = 0xFF;
@@ -72,7 +75,8 @@ void TestRegisterMap::maskAndDefaultColumns() {
     }
 }
 
-void TestRegisterMap::checkBindingsMatchTheMap_data() {
+void TestRegisterMap::checkBindingsMatchTheMap_data()
+{
     QTest::addColumn<int>("tag");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("bitName");
@@ -90,7 +94,8 @@ void TestRegisterMap::checkBindingsMatchTheMap_data() {
     }
 }
 
-void TestRegisterMap::checkBindingsMatchTheMap() {
+void TestRegisterMap::checkBindingsMatchTheMap()
+{
     QFETCH(int, tag);
     QFETCH(QString, control);
     QFETCH(QString, bitName);
@@ -104,7 +109,8 @@ void TestRegisterMap::checkBindingsMatchTheMap() {
     QCOMPARE(QString(regs::bitName(it->reg - kFirst, it->bit)), bitName);
 }
 
-void TestRegisterMap::radioBindingsMatchTheMap() {
+void TestRegisterMap::radioBindingsMatchTheMap()
+{
     const char* names[] = {"PSMDA", "DAMS", "-"};
     const char* controls[] = {"rgDACPowSav", "rgDACAttMode", "rgDACAttSpeed"};
     for (int tag = 0; tag < bind::kRadioCount; ++tag) {
@@ -117,7 +123,8 @@ void TestRegisterMap::radioBindingsMatchTheMap() {
     }
 }
 
-void TestRegisterMap::comboFieldsLieInsideTheirRegister() {
+void TestRegisterMap::comboFieldsLieInsideTheirRegister()
+{
     // Lowest bit name of each field, where the field has named bits.
     const char* lowest[bind::kComboCount] = {"-",    "FMTDA0", "MSAD0", "FMTAD0", "SRDA0", "SRAD0", "AZRO0",
                                              "ZREV", "OVFP",   "DEMP0", "FLT0",   "FLT1",  "FLT2",  "FLT3"};
@@ -134,7 +141,8 @@ void TestRegisterMap::comboFieldsLieInsideTheirRegister() {
     }
 }
 
-void TestRegisterMap::tagsAndNamesAreUnique() {
+void TestRegisterMap::tagsAndNamesAreUnique()
+{
     QSet<QString> names;
     int lastTag = -1;
     for (const bind::CheckDef& d : bind::kCheckDefs) {
@@ -152,7 +160,8 @@ void TestRegisterMap::tagsAndNamesAreUnique() {
     QCOMPARE(bits.size(), qsizetype(bind::kCheckDefs.size()));
 }
 
-void TestRegisterMap::attenuationChannels() {
+void TestRegisterMap::attenuationChannels()
+{
     for (int n = 1; n <= bind::kChannelCount; ++n) {
         const bind::AttenuationDef& d = bind::kAttenuationDefs[n - 1];
         QCOMPARE(d.tag, n);
@@ -164,7 +173,8 @@ void TestRegisterMap::attenuationChannels() {
     }
 }
 
-void TestRegisterMap::readModifyWriteHelpers() {
+void TestRegisterMap::readModifyWriteHelpers()
+{
     QCOMPARE(int(bind::keepMask(4, 3)), 0x8F);
     QCOMPARE(int(bind::keepMask(0, 4)), 0xF0);
     QCOMPARE(int(bind::keepMask(4, 2)), 0xCF); // cbDEMP

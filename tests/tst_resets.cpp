@@ -19,7 +19,8 @@
 namespace {
 const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
-QStringList boardSetup(const QString& dac = "0x01", const QString& adc = "0x01") {
+QStringList boardSetup(const QString& dac = "0x01", const QString& adc = "0x01")
+{
     QStringList out;
     const std::pair<int, QString> writes[] = {{0x00, "0x00"}, {0x04, "0x01"}, {0x0B, "0x55"}, {0x0C, "0x55"},
                                               {0x0D, "0x55"}, {0x0E, "0x55"}, {0x0F, "0x55"}, {0x35, "0x01"},
@@ -30,18 +31,21 @@ QStringList boardSetup(const QString& dac = "0x01", const QString& adc = "0x01")
     return out;
 }
 
-QStringList historyLines(TForm1* f) {
+QStringList historyLines(TForm1* f)
+{
     return f->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 // The image the defaults give, starting from `from` (some registers keep their value).
-std::array<std::uint8_t, regs::kCount> defaultsFrom(const regs::RegisterImage& from) {
+std::array<std::uint8_t, regs::kCount> defaultsFrom(const regs::RegisterImage& from)
+{
     regs::RegisterImage e = from;
     e.reset();
     return e.bytes;
 }
 
-void click(AppFixture& app, const char* name) {
+void click(AppFixture& app, const char* name)
+{
     auto* b = app.find<QPushButton>(QLatin1String(name));
     QVERIFY2(b, name);
     for (QWidget* p = b; p; p = p->parentWidget())
@@ -50,7 +54,8 @@ void click(AppFixture& app, const char* name) {
 }
 
 // The user ticks a panel check box on its page.
-QCheckBox* checkByUser(AppFixture& app, const char* name) {
+QCheckBox* checkByUser(AppFixture& app, const char* name)
+{
     auto* c = app.find<QCheckBox>(QLatin1String(name));
     if (!c) qFatal("no %s", name);
     for (QWidget* p = c; p; p = p->parentWidget())
@@ -60,12 +65,14 @@ QCheckBox* checkByUser(AppFixture& app, const char* name) {
     return c;
 }
 
-bool lampsOff(TForm1* f) {
+bool lampsOff(TForm1* f)
+{
     return std::all_of(f->ZeroLamps.begin(), f->ZeroLamps.end(),
                        [](QLabel* l) { return l && l->property("imageIndex").toInt() == 0; });
 }
 
-int connectionIndex(TForm1* f) {
+int connectionIndex(TForm1* f)
+{
     return f->imgConnection->property("connectionIndex").toInt();
 }
 
@@ -77,7 +84,8 @@ struct WaitSeen {
     bool barVisible = true;
 };
 
-void watchWaits(AppFixture& app, WaitSeen& seen) {
+void watchWaits(AppFixture& app, WaitSeen& seen)
+{
     app.form()->Wait = [&seen](int ms) {
         seen.waits << ms;
         seen.splashVisible = SplashForm->isVisible();
@@ -104,7 +112,8 @@ class TestResets : public QObject {
     void reconnectEndsWhenWindowClosesMeanwhile();
 };
 
-void TestResets::mrstResetsChipAndPanel() {
+void TestResets::mrstResetsChipAndPanel()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
@@ -147,7 +156,8 @@ void TestResets::mrstResetsChipAndPanel() {
     QCOMPARE(app.sim.reg(0x42), 0x01);
 }
 
-void TestResets::mrstWriteFailureIsReportedOnceAndForgotten() {
+void TestResets::mrstWriteFailureIsReportedOnceAndForgotten()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
@@ -160,7 +170,8 @@ void TestResets::mrstWriteFailureIsReportedOnceAndForgotten() {
     QCOMPARE(app.dialogs.texts("message").size(), 2);
 }
 
-void TestResets::mrstWithoutBoardStillLoadsDefaults() {
+void TestResets::mrstWithoutBoardStillLoadsDefaults()
+{
     AppFixture app;
     app.sim.setPresent(false);
     app.start();
@@ -176,14 +187,16 @@ void TestResets::mrstWithoutBoardStillLoadsDefaults() {
     QVERIFY(historyLines(f).isEmpty());
 }
 
-void TestResets::srstPulsesBitSix_data() {
+void TestResets::srstPulsesBitSix_data()
+{
     QTest::addColumn<int>("image40");
     QTest::addColumn<QString>("sent");
     QTest::newRow("plain") << 0xC0 << "80";
     QTest::newRow("analog-mute bits") << 0xFC << "BC";
 }
 
-void TestResets::srstPulsesBitSix() {
+void TestResets::srstPulsesBitSix()
+{
     QFETCH(int, image40);
     QFETCH(QString, sent);
     AppFixture app;
@@ -204,7 +217,8 @@ void TestResets::srstPulsesBitSix() {
     QVERIFY(!SplashForm->isVisible());
 }
 
-void TestResets::reconnectSetsBoardUpAgain() {
+void TestResets::reconnectSetsBoardUpAgain()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
@@ -241,7 +255,8 @@ void TestResets::reconnectSetsBoardUpAgain() {
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
-void TestResets::reconnectUsesTheNewAddress() {
+void TestResets::reconnectUsesTheNewAddress()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.sim.setStrap(0x4E);
@@ -267,7 +282,8 @@ void TestResets::reconnectUsesTheNewAddress() {
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
-void TestResets::reconnectFindsBoardAttachedLater() {
+void TestResets::reconnectFindsBoardAttachedLater()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.sim.setPresent(false);
@@ -293,7 +309,8 @@ void TestResets::reconnectFindsBoardAttachedLater() {
     QCOMPARE(historyLines(f), QStringList{"0x41, 0x03"});
 }
 
-void TestResets::reconnectWithoutBoardKeepsEverything() {
+void TestResets::reconnectWithoutBoardKeepsEverything()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
@@ -319,7 +336,8 @@ void TestResets::reconnectWithoutBoardKeepsEverything() {
     QVERIFY(f->SuppressWrites && !f->LogHistory);
 }
 
-void TestResets::reconnectReportsOnlyBoardSetupFailures() {
+void TestResets::reconnectReportsOnlyBoardSetupFailures()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
@@ -332,7 +350,8 @@ void TestResets::reconnectReportsOnlyBoardSetupFailures() {
     QVERIFY(!app.form()->ErrorShown);
 }
 
-void TestResets::reconnectWithoutLibraryDoesNothing() {
+void TestResets::reconnectWithoutLibraryDoesNothing()
+{
     AppFixture app("NoSuchLib");
     app.start();
     TForm1* f = app.form();
@@ -347,7 +366,8 @@ void TestResets::reconnectWithoutLibraryDoesNothing() {
     QVERIFY(f->SuppressWrites && !f->LogHistory);
 }
 
-void TestResets::reconnectEndsWhenWindowClosesMeanwhile() {
+void TestResets::reconnectEndsWhenWindowClosesMeanwhile()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();

@@ -15,7 +15,8 @@ class TestScriptLine : public QObject {
     void errorTexts();
 };
 
-void TestScriptLine::parse_data() {
+void TestScriptLine::parse_data()
+{
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<int>("first");
@@ -67,7 +68,8 @@ void TestScriptLine::parse_data() {
     QTest::newRow("blanks") << QByteArray(" \t\x01 ") << Kind::Empty << 0 << 0;
 }
 
-void TestScriptLine::parse() {
+void TestScriptLine::parse()
+{
     QFETCH(QByteArray, line);
     QFETCH(Kind, kind);
     QFETCH(int, first);
@@ -78,7 +80,8 @@ void TestScriptLine::parse() {
     if (kind == Kind::Write) QCOMPARE(got.second, second);
 }
 
-void TestScriptLine::errorTexts() {
+void TestScriptLine::errorTexts()
+{
     QCOMPARE(scriptline::errorText(Kind::BadWait), QString("Invalid sleep time."));
     QCOMPARE(scriptline::errorText(Kind::BadRecord),
              QString("Invalid record was found on the Register setting file."));

@@ -14,7 +14,8 @@ class TestScriptNumber : public QObject {
     void nonLatinCharactersAreRefused();
 };
 
-void TestScriptNumber::accepted_data() {
+void TestScriptNumber::accepted_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("value");
     // Decimal.
@@ -50,7 +51,8 @@ void TestScriptNumber::accepted_data() {
     QTest::newRow("spaces then hex") << " $ff" << qint64(255);
 }
 
-void TestScriptNumber::accepted() {
+void TestScriptNumber::accepted()
+{
     QFETCH(QString, text);
     QFETCH(qint64, value);
     std::int32_t got = 12345;
@@ -62,7 +64,8 @@ void TestScriptNumber::accepted() {
     QCOMPARE(qint64(got), value);
 }
 
-void TestScriptNumber::refused_data() {
+void TestScriptNumber::refused_data()
+{
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << "";
     QTest::newRow("spaces only") << "   ";
@@ -99,7 +102,8 @@ void TestScriptNumber::refused_data() {
                                                        3);
 }
 
-void TestScriptNumber::refused() {
+void TestScriptNumber::refused()
+{
     QFETCH(QString, text);
     std::int32_t got = 777;
     QVERIFY(!scriptnum::parse(QStringView(text), &got));
@@ -109,7 +113,8 @@ void TestScriptNumber::refused() {
     QCOMPARE(got, 777);
 }
 
-void TestScriptNumber::nonLatinCharactersAreRefused() {
+void TestScriptNumber::nonLatinCharactersAreRefused()
+{
     std::int32_t got = 0;
     // Full-width digits and a byte-order mark are no digits.
     QVERIFY(!scriptnum::parse(QStringView(u"\uFF11\uFF12"), &got));

@@ -18,7 +18,8 @@ const QString kCorrupt = QStringLiteral("Initial file was corrupted!!");
 
 // The file's lines without line ends, in any order: the settings service
 // decides the order of the keys.
-QSet<QString> fileLines(const AppFixture& app) {
+QSet<QString> fileLines(const AppFixture& app)
+{
     QSet<QString> lines;
     const QString text = QString::fromLatin1(app.readFile("EVM2280.ini"));
     for (const QString& l : text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts))
@@ -26,22 +27,26 @@ QSet<QString> fileLines(const AppFixture& app) {
     return lines;
 }
 
-QSet<QString> iniWith(const QString& type, const QString& addr) {
+QSet<QString> iniWith(const QString& type, const QString& addr)
+{
     return {QStringLiteral("[SerialInterface]"), QStringLiteral("Type=") + type,
             QStringLiteral("Addr=") + addr};
 }
 
-void clickItem(TRadioGroup* group, int index) {
+void clickItem(TRadioGroup* group, int index)
+{
     QTest::mouseClick(group->button(index), Qt::LeftButton);
 }
 
 // The user steps the address list with the arrow keys, one item per press.
-void chooseAddress(QComboBox* box, int item) {
+void chooseAddress(QComboBox* box, int item)
+{
     while (box->currentIndex() < item) QTest::keyClick(box, Qt::Key_Down);
     while (box->currentIndex() > item) QTest::keyClick(box, Qt::Key_Up);
 }
 
-LinkSettings lastInit(AppFixture& app) {
+LinkSettings lastInit(AppFixture& app)
+{
     LinkSettings s{};
     if (!app.sim.lastSettings(&s)) qWarning("no _init seen");
     return s;
@@ -63,7 +68,8 @@ class TestSettings : public QObject {
     void unwritableFileIsReported();
 };
 
-void TestSettings::loading_data() {
+void TestSettings::loading_data()
+{
     QTest::addColumn<QByteArray>("file"); // empty: no file at all
     QTest::addColumn<bool>("corrupt");
     QTest::addColumn<int>("index");
@@ -107,7 +113,8 @@ void TestSettings::loading_data() {
                                          << 0 << 0 << 0x4D << iic << 0x4D;
 }
 
-void TestSettings::loading() {
+void TestSettings::loading()
+{
     QFETCH(QByteArray, file);
     QFETCH(bool, corrupt);
     QFETCH(int, index);
@@ -145,7 +152,8 @@ void TestSettings::loading() {
         QCOMPARE(app.readFile("EVM2280.ini"), file);
 }
 
-void TestSettings::unreadableFileFallsBackToDefaults() {
+void TestSettings::unreadableFileFallsBackToDefaults()
+{
     AppFixture app;
     QVERIFY(QDir(app.path(".")).mkdir("EVM2280.ini"));
     app.start();
@@ -158,7 +166,8 @@ void TestSettings::unreadableFileFallsBackToDefaults() {
     QCOMPARE(app.form()->StatusBar1->currentMessage(), QString("Ready"));
 }
 
-void TestSettings::interfaceChangeReinitialisesAndStores() {
+void TestSettings::interfaceChangeReinitialisesAndStores()
+{
     AppFixture app;
     app.start(); // no file: SPI
     TForm1* f = app.form();
@@ -187,7 +196,8 @@ void TestSettings::interfaceChangeReinitialisesAndStores() {
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
-void TestSettings::storedChoiceSurvivesRestart() {
+void TestSettings::storedChoiceSurvivesRestart()
+{
     QByteArray stored;
     {
         AppFixture app;
@@ -208,7 +218,8 @@ void TestSettings::storedChoiceSurvivesRestart() {
     QVERIFY(next.dialogs.shown.isEmpty());
 }
 
-void TestSettings::interfaceChangeKeepsPortAndSendsNoTraffic() {
+void TestSettings::interfaceChangeKeepsPortAndSendsNoTraffic()
+{
     AppFixture app;
     app.sim.setPort(5);
     app.start();
@@ -228,7 +239,8 @@ void TestSettings::interfaceChangeKeepsPortAndSendsNoTraffic() {
     QVERIFY(f->image.bytes == image);
 }
 
-void TestSettings::addressChangeStoresWithoutTouchingLink() {
+void TestSettings::addressChangeStoresWithoutTouchingLink()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", "[SerialInterface]\nType=0\nAddr=0x4C\n");
     app.start();
@@ -246,7 +258,8 @@ void TestSettings::addressChangeStoresWithoutTouchingLink() {
     QCOMPARE(fileLines(app), iniWith("0", "0x4D"));
 }
 
-void TestSettings::noLibraryInterfaceClickOnlyMovesSelection() {
+void TestSettings::noLibraryInterfaceClickOnlyMovesSelection()
+{
     const QByteArray ini = "[SerialInterface]\nType=0\nAddr=0x4E\n";
     AppFixture app("NoSuchLib");
     app.writeFile("EVM2280.ini", ini);
@@ -270,7 +283,8 @@ void TestSettings::noLibraryInterfaceClickOnlyMovesSelection() {
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
-void TestSettings::noLibraryAddressChangeIsStored() {
+void TestSettings::noLibraryAddressChangeIsStored()
+{
     AppFixture app("NoSuchLib");
     app.writeFile("EVM2280.ini", "[SerialInterface]\nType=0\n");
     app.start();
@@ -280,7 +294,8 @@ void TestSettings::noLibraryAddressChangeIsStored() {
     QCOMPARE(fileLines(app), iniWith("0", "0x4F"));
 }
 
-void TestSettings::unwritableFileIsReported() {
+void TestSettings::unwritableFileIsReported()
+{
     AppFixture app;
     app.start(); // no file: SPI
     TForm1* f = app.form();

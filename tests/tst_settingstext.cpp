@@ -13,7 +13,8 @@ class TestSettingsText : public QObject {
     void deviceAddressRange();
 };
 
-void TestSettingsText::validText_data() {
+void TestSettingsText::validText_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("value");
     QTest::newRow("decimal") << "77" << 77;
@@ -36,7 +37,8 @@ void TestSettingsText::validText_data() {
     QTest::newRow("many leading zeros") << "000000000000000000001" << 1;
 }
 
-void TestSettingsText::validText() {
+void TestSettingsText::validText()
+{
     QFETCH(QString, text);
     QFETCH(int, value);
     const auto n = evmlink::parseIntegerText(text);
@@ -44,7 +46,8 @@ void TestSettingsText::validText() {
     QCOMPARE(*n, value);
 }
 
-void TestSettingsText::invalidText_data() {
+void TestSettingsText::invalidText_data()
+{
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << "";
     QTest::newRow("blanks only") << "   ";
@@ -71,12 +74,14 @@ void TestSettingsText::invalidText_data() {
     QTest::newRow("fullwidth digits") << QString::fromUtf8("\uFF17\uFF17");
 }
 
-void TestSettingsText::invalidText() {
+void TestSettingsText::invalidText()
+{
     QFETCH(QString, text);
     QVERIFY2(!evmlink::parseIntegerText(text).has_value(), qPrintable(text));
 }
 
-void TestSettingsText::deviceAddressRange_data() {
+void TestSettingsText::deviceAddressRange_data()
+{
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("index");
@@ -94,7 +99,8 @@ void TestSettingsText::deviceAddressRange_data() {
     QTest::newRow("negative type is SPI") << -1 << 0x4C << 1 << 0 << 0;
 }
 
-void TestSettingsText::deviceAddressRange() {
+void TestSettingsText::deviceAddressRange()
+{
     QFETCH(int, type);
     QFETCH(int, stored);
     QFETCH(int, index);

@@ -29,7 +29,7 @@ LinkSettings spi()
 
 class TestSim : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void exportsTheFiveEntryPoints();
     void initSearchesAndReopensItsPort();
@@ -42,7 +42,7 @@ private slots:
     void traceRecordsEveryCallAndCanGoToAFile();
     void configurationFileIsReadAtPowerOn();
 
-private:
+  private:
     HxBusLibrary bus;
     SimBoard sim;
     int rd(int ch, int addr, int* value = nullptr)
@@ -206,13 +206,15 @@ void TestSim::traceRecordsEveryCallAndCanGoToAFile()
     sim.clearTrace();
     LinkSettings s = iic(0x4C);
     QByteArray path = file.toLocal8Bit();
-    reinterpret_cast<void (*)(const char*)>(QLibrary("HxBus").resolve("hxsim_set_trace_file"))(path.constData());
+    reinterpret_cast<void (*)(const char*)>(QLibrary("HxBus").resolve("hxsim_set_trace_file"))(
+        path.constData());
     bus.init(0, &s);
     wr(0, 0x40, 0xC6);
     rd(0, 0x41);
     bus.getVer();
     bus.close();
-    const QStringList expected = {"init port=0 kind=1 addr=0x4C -> 1", "write ch=0 addr=0x40 data=0xC6 -> 0x0",
+    const QStringList expected = {"init port=0 kind=1 addr=0x4C -> 1",
+                                  "write ch=0 addr=0x40 data=0xC6 -> 0x0",
                                   "read ch=0 addr=0x41 -> 0x00 rc=0x0", "getVer -> 0x1100", "close"};
     QCOMPARE(sim.trace(), expected);
     QFile f(file);

@@ -17,20 +17,23 @@ const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 QStringList boardSetup(bool dacSlave = true, bool adcSlave = true)
 {
     const QString d = dacSlave ? "0x01" : "0x00", a = adcSlave ? "0x01" : "0x00";
-    return {"write ch=7 addr=0x00 data=0x00 -> 0x0", "write ch=7 addr=0x04 data=0x01 -> 0x0",
-            "write ch=7 addr=0x0B data=0x55 -> 0x0", "write ch=7 addr=0x0C data=0x55 -> 0x0",
-            "write ch=7 addr=0x0D data=0x55 -> 0x0", "write ch=7 addr=0x0E data=0x55 -> 0x0",
-            "write ch=7 addr=0x0F data=0x55 -> 0x0", "write ch=7 addr=0x35 data=0x01 -> 0x0",
+    return {"write ch=7 addr=0x00 data=0x00 -> 0x0",      "write ch=7 addr=0x04 data=0x01 -> 0x0",
+            "write ch=7 addr=0x0B data=0x55 -> 0x0",      "write ch=7 addr=0x0C data=0x55 -> 0x0",
+            "write ch=7 addr=0x0D data=0x55 -> 0x0",      "write ch=7 addr=0x0E data=0x55 -> 0x0",
+            "write ch=7 addr=0x0F data=0x55 -> 0x0",      "write ch=7 addr=0x35 data=0x01 -> 0x0",
             "write ch=7 addr=0x37 data=" + d + " -> 0x0", "write ch=7 addr=0x34 data=" + a + " -> 0x0",
             "write ch=7 addr=0x36 data=" + a + " -> 0x0"};
 }
 
-int connectionIndex(TForm1* f) { return f->imgConnection->property("connectionIndex").toInt(); }
+int connectionIndex(TForm1* f)
+{
+    return f->imgConnection->property("connectionIndex").toInt();
+}
 } // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void noLibrary();
     void libraryWithoutGetVer();
     void noBoard();
@@ -133,7 +136,7 @@ void TestStartup::iicReadsBackEveryRegisterInOrder()
     QVERIFY(!f->SuppressWrites);
     QVERIFY(f->LogHistory);
     QVERIFY(f->Memo1->toPlainText().isEmpty()); // the refresh at start-up logs nothing
-    QStatusTipEvent tip(QString{}); // what passing over a menu item sends
+    QStatusTipEvent tip(QString{});             // what passing over a menu item sends
     QCoreApplication::sendEvent(f, &tip);
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
 }
@@ -162,7 +165,8 @@ void TestStartup::onlyTheFirstFailedReadIsReported()
     app.sim.failRead(0x42, 0x1F);
     app.sim.failRead(0x47, -5);
     app.start();
-    QCOMPARE(app.dialogs.texts(), QStringList{"Communication error: RDERR001F\nPlease check interface setting."});
+    QCOMPARE(app.dialogs.texts(),
+             QStringList{"Communication error: RDERR001F\nPlease check interface setting."});
     QCOMPARE(app.dialogs.shown[0].kind, QString("message"));
     QCOMPARE(app.dialogs.shown[0].caption, QString("EVM control application"));
     QCOMPARE(app.sim.traceOf("read").size(), 31); // the read-back goes on

@@ -7,12 +7,15 @@
 #include <QtTest>
 
 namespace {
-QStringList history(TForm1* f) { return f->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
+QStringList history(TForm1* f)
+{
+    return f->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts);
+}
 } // namespace
 
 class TestTransport : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void texts_data();
     void texts();
     void withoutABoardNothingHappens();
@@ -102,7 +105,8 @@ void TestTransport::registerErrorsShareOneReport()
     QVERIFY(f->ErrorShown);
     f->ErrorShown = false;
     f->ReadRegister(0x41);
-    QCOMPARE(app.dialogs.texts().last(), QString("Communication error: RDERR0022\nPlease check interface setting."));
+    QCOMPARE(app.dialogs.texts().last(),
+             QString("Communication error: RDERR0022\nPlease check interface setting."));
     QCOMPARE(app.dialogs.shown.size(), 2);
 }
 

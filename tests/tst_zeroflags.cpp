@@ -11,7 +11,8 @@ namespace {
 const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
 // Brings the tab page holding w to the front, as a user would before clicking.
-void showPageOf(TForm1* f, QWidget* w) {
+void showPageOf(TForm1* f, QWidget* w)
+{
     for (QWidget* p = w; p; p = p->parentWidget())
         if (const int i = f->MainTab->indexOf(p); i >= 0) {
             f->MainTab->setCurrentIndex(i);
@@ -19,7 +20,8 @@ void showPageOf(TForm1* f, QWidget* w) {
         }
 }
 
-void click(AppFixture& app, const char* name) {
+void click(AppFixture& app, const char* name)
+{
     auto* b = app.find<QPushButton>(QLatin1String(name));
     QVERIFY2(b, name);
     showPageOf(app.form(), b);
@@ -27,7 +29,8 @@ void click(AppFixture& app, const char* name) {
 }
 
 // The picture each lamp shows, ZERO1 first.
-QList<int> lampPictures(AppFixture& app) {
+QList<int> lampPictures(AppFixture& app)
+{
     QList<int> out;
     for (int n = 1; n <= 8; ++n) {
         auto* lamp = app.find<QLabel>(QStringLiteral("ZERO%1").arg(n));
@@ -39,7 +42,8 @@ QList<int> lampPictures(AppFixture& app) {
     return out;
 }
 
-QList<int> lampsFor(int flags) {
+QList<int> lampsFor(int flags)
+{
     QList<int> out;
     for (int i = 0; i < 8; ++i) out << ((flags >> i) & 1 ? 2 : 0);
     return out;
@@ -57,7 +61,8 @@ class TestZeroFlags : public QObject {
     void failedReadShowsWhatWasReturned();
 };
 
-void TestZeroFlags::lampsStartUnlit() {
+void TestZeroFlags::lampsStartUnlit()
+{
     AppFixture app;
     app.create();
     const QVector<QPixmap>& pictures = app.form()->ImageList1->images;
@@ -68,7 +73,8 @@ void TestZeroFlags::lampsStartUnlit() {
         QCOMPARE(app.form()->ZeroLamps[n - 1], app.find<QLabel>(QStringLiteral("ZERO%1").arg(n)));
 }
 
-void TestZeroFlags::readShowsEachFlag_data() {
+void TestZeroFlags::readShowsEachFlag_data()
+{
     QTest::addColumn<int>("flags");
     QTest::newRow("ZERO1 and ZERO8") << 0x81;
     QTest::newRow("none") << 0x00;
@@ -76,7 +82,8 @@ void TestZeroFlags::readShowsEachFlag_data() {
     QTest::newRow("alternate") << 0x5A;
 }
 
-void TestZeroFlags::readShowsEachFlag() {
+void TestZeroFlags::readShowsEachFlag()
+{
     QFETCH(int, flags);
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
@@ -96,7 +103,8 @@ void TestZeroFlags::readShowsEachFlag() {
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
-void TestZeroFlags::clearBlanksWithoutTraffic() {
+void TestZeroFlags::clearBlanksWithoutTraffic()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
@@ -110,7 +118,8 @@ void TestZeroFlags::clearBlanksWithoutTraffic() {
     QVERIFY(app.sim.trace().isEmpty());
 }
 
-void TestZeroFlags::readWithoutBoardShowsUnlit() {
+void TestZeroFlags::readWithoutBoardShowsUnlit()
+{
     AppFixture app;
     app.sim.setPresent(false);
     app.start();
@@ -123,7 +132,8 @@ void TestZeroFlags::readWithoutBoardShowsUnlit() {
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
-void TestZeroFlags::failedReadShowsWhatWasReturned() {
+void TestZeroFlags::failedReadShowsWhatWasReturned()
+{
     AppFixture app;
     app.writeFile("EVM2280.ini", kIic);
     app.start();
