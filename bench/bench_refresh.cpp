@@ -5,8 +5,8 @@
 
 #include "app/TForm1.h"
 #include "app/appwindows.h"
-#include "app/dialogs.h"
 #include "app/globals.h"
+#include "benchapp.h"
 #include "regview/regviewform.h"
 
 #include <QApplication>
@@ -20,19 +20,6 @@
 #include <cstdio>
 
 namespace {
-
-// No box may block a benchmark; count what would have been shown.
-class SilentDialogs : public Dialogs {
-  public:
-    int shown = 0;
-    void errorBox(const QString&, const QString&) override { ++shown; }
-    void message(const QString&) override { ++shown; }
-    bool question(const QString&, const QString&) override { return ++shown, false; }
-    void generalError(const QString&) override { ++shown; }
-    QString openFile(FileDialogSettings&) override { return ++shown, QString(); }
-    QString saveFile(FileDialogSettings&) override { return ++shown, QString(); }
-    int execModal(QDialog*) override { return ++shown, int(QDialog::Accepted); }
-};
 
 void report(const char* what, double ns)
 {
@@ -54,24 +41,10 @@ std::array<std::uint8_t, regs::kCount> imageOf(int fields, int attenuation)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessChosen();
     QApplication qapp(argc, argv);
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    {
-        QFile ini(QStringLiteral("EVM2280.ini"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write("[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
-    }
-
-    SilentDialogs dialogs;
-    AppOptions options;
-    options.dialogs = &dialogs;
-    options.wait = [](int) {};
-    CreateAppWindows(options);
-    Form1->show();
-    QCoreApplication::processEvents();
+    BenchApp bench;
     TForm1* f = Form1;
-    if (f->BoardOpen == 0) std::printf("note: no simulated board was opened; raised events write nothing\n");
     f->LogHistory = false; // as at the end of a script run
 
     // The simulator's trace would grow with every raised write.
@@ -112,8 +85,5 @@ int main(int argc, char** argv)
                         : "RefreshControls, every field differs, map hidden",
                double(ns) / (batches * perBatch));
     }
-    if (dialogs.shown) std::printf("note: %d message(s) would have been shown\n", dialogs.shown);
-
-    DestroyAppWindows();
     return 0;
 }

@@ -4,9 +4,9 @@
 
 #include "app/TForm1.h"
 #include "app/appwindows.h"
-#include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/widgets.h"
+#include "benchapp.h"
 #include "regview/regviewform.h"
 #include "scripts/scriptline.h"
 #include "scripts/textfile.h"
@@ -29,17 +29,6 @@ namespace {
 constexpr int kLines = 100000;
 
 // Answers every box at once; counts what would have been shown.
-class QuietDialogs : public Dialogs {
-  public:
-    int shown = 0;
-    void errorBox(const QString&, const QString&) override { ++shown; }
-    void message(const QString&) override { ++shown; }
-    bool question(const QString&, const QString&) override { return true; }
-    void generalError(const QString&) override { ++shown; }
-    QString openFile(FileDialogSettings&) override { return {}; }
-    QString saveFile(FileDialogSettings&) override { return {}; }
-    int execModal(QDialog*) override { return 0; }
-};
 
 QByteArray makeScript()
 {
@@ -69,33 +58,16 @@ double runScript(TForm1* form, const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessChosen();
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    {
-        QFile ini("EVM2280.ini");
-        if (!ini.open(QIODevice::WriteOnly)) return 1;
-        ini.write("[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
-    }
+    BenchApp bench;
     const QByteArray script = makeScript();
     {
         QFile f("bench.csv");
         if (!f.open(QIODevice::WriteOnly)) return 1;
         f.write(script);
     }
-
-    QuietDialogs dialogs;
-    AppOptions options;
-    options.dialogs = &dialogs;
-    options.wait = [](int) {};
-    CreateAppWindows(options);
-    Form1->show();
-    QCoreApplication::processEvents();
-    if (Form1->BoardOpen == 0) {
-        std::printf("no simulated board found\n");
-        return 1;
-    }
+    if (Form1->BoardOpen == 0) return 0;
 
     // Parsing alone: fields and numbers of every line, no register traffic.
     textfile::Lines lines(script);
@@ -161,7 +133,7 @@ int main(int argc, char** argv)
 
     std::printf("interface: %s\n", Form1->rgInterface->itemIndex() == 0 ? "IIC" : "SPI");
     std::printf("script lines: %d (register writes %d), boxes shown: %d\n", lines.count(), writes,
-                dialogs.shown);
+                bench.dialogs.shown);
     std::printf("parse only:                 %.3f us/line\n", parseUs);
     std::printf("library call alone:         %.3f us/line\n", libraryUs);
     std::printf("WriteRegister alone:        %.3f us/line\n", writeUs);
@@ -170,7 +142,5 @@ int main(int argc, char** argv)
     std::printf("history line, near 1k:      %.3f us/line\n", earlyUs);
     std::printf("history line, near 100k:    %.3f us/line (%d lines)\n", lateUs,
                 Form1->Memo1->document()->blockCount() - 1);
-
-    DestroyAppWindows();
     return 0;
 }

@@ -4,8 +4,8 @@
 
 #include "app/TForm1.h"
 #include "app/appwindows.h"
-#include "app/dialogs.h"
 #include "app/globals.h"
+#include "benchapp.h"
 #include "regview/regviewform.h"
 
 #include <QApplication>
@@ -18,19 +18,6 @@
 #include <cstdio>
 
 namespace {
-
-// No box may block a benchmark; count what would have been shown.
-class SilentDialogs : public Dialogs {
-  public:
-    int shown = 0;
-    void errorBox(const QString&, const QString&) override { ++shown; }
-    void message(const QString&) override { ++shown; }
-    bool question(const QString&, const QString&) override { return ++shown, false; }
-    void generalError(const QString&) override { ++shown; }
-    QString openFile(FileDialogSettings&) override { return ++shown, QString(); }
-    QString saveFile(FileDialogSettings&) override { return ++shown, QString(); }
-    int execModal(QDialog*) override { return ++shown, int(QDialog::Accepted); }
-};
 
 template <class F> double nsPerCall(int n, F&& f)
 {
@@ -49,25 +36,9 @@ void report(const char* what, double ns)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessChosen();
     QApplication qapp(argc, argv);
-    const QString oldDir = QDir::currentPath();
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    {
-        QFile ini(QStringLiteral("EVM2280.ini"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write("[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
-    }
-
-    SilentDialogs dialogs;
-    AppOptions options;
-    options.dialogs = &dialogs;
-    options.wait = [](int) {};
-    CreateAppWindows(options);
-    Form1->show();
-    QCoreApplication::processEvents();
-    if (Form1->BoardOpen == 0)
-        std::printf("note: no simulated board was opened; WriteRegister figures are empty\n");
+    BenchApp bench;
 
     const int n = 100000;
     // Alternating values: all eight cells of the row change at every call.
@@ -103,9 +74,5 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents(); // the repaint the writes left behind
     report("one repaint of the shown map afterwards", double(t.nsecsElapsed()));
 
-    if (dialogs.shown) std::printf("note: %d message boxes were suppressed\n", dialogs.shown);
-    Form1->close();
-    DestroyAppWindows();
-    QDir::setCurrent(oldDir);
     return 0;
 }
