@@ -2,6 +2,7 @@
 
 #include "app/TForm1.h"
 #include "app/globals.h"
+#include "app/widgets.h"
 
 #include <QApplication>
 #include <QFont>
@@ -11,13 +12,6 @@
 #include <QPushButton>
 
 namespace {
-
-QFont pixelFont(const QString& family, int pixels)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    return f;
-}
 
 // A label that takes the size of its text (see fitLabels).
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, int y,

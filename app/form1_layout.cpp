@@ -28,12 +28,7 @@ constexpr int kClientWidth = 739;
 constexpr int kClientHeight = 565; // below the menu bar, status bar included
 constexpr int kStatusBarHeight = 19;
 
-QFont arialPx(int px)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(px);
-    return f;
-}
+QFont arialPx(int px) { return pixelFont(QStringLiteral("Arial"), px); }
 
 // Width of the picture each image button shows; the control itself is set
 // from the table and may be a pixel narrower.

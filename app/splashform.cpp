@@ -1,5 +1,7 @@
 #include "app/splashform.h"
 
+#include "app/widgets.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -42,9 +44,7 @@ TSplashForm::TSplashForm(QWidget* parent)
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont f(QStringLiteral("Arial Black"));
-    f.setPixelSize(12);
-    Label1->setFont(f);
+    Label1->setFont(pixelFont(QStringLiteral("Arial Black"), 12));
     Label1->setAutoFillBackground(true);
     Label1->setPalette(pal);
     Label1->setGeometry(24, 64, 265, 17);

@@ -14,6 +14,14 @@ void setTag(QObject* control, int tag)
     control->setProperty("Tag", tag);
 }
 
+QFont pixelFont(const QString& family, int pixels)
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    if (family == QLatin1String("Arial Black")) f.setWeight(QFont::Black);
+    return f;
+}
+
 bool isEnterKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;

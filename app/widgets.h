@@ -3,6 +3,7 @@
 // relies on.
 
 #include <QButtonGroup>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -92,3 +93,7 @@ class TEdit : public QLineEdit {
 
 // Enter in either of its two forms.
 bool isEnterKey(int key);
+
+// A face of the given family and pixel height. Arial Black is asked for with
+// its black weight too, so that where it is substituted the stand-in is heavy.
+QFont pixelFont(const QString& family, int pixels);

@@ -1,5 +1,7 @@
 #include "scripts/scriptprogress.h"
 
+#include "app/widgets.h"
+
 #include <QFont>
 #include <QFrame>
 #include <QGuiApplication>
@@ -23,9 +25,7 @@ TscriptProgress::TscriptProgress(QWidget* parent)
 
     Label1 = new QLabel(QStringLiteral("Executing ..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont font(QStringLiteral("Arial Black"));
-    font.setPixelSize(12);
-    Label1->setFont(font);
+    Label1->setFont(pixelFont(QStringLiteral("Arial Black"), 12));
     Label1->setGeometry(40, 56, 82, 17);
 
     ProgressBar1 = new QProgressBar(this);
