@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <functional>
 
+// A settings file that selects IIC at the simulator's strapped address.
+inline const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
+
 class SimBoard {
   public:
     explicit SimBoard(const QString& library = QStringLiteral("HxBus"));

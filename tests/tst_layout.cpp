@@ -16,7 +16,6 @@
 #include <QtTest>
 
 namespace {
-const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
 QString hintOf(int reg, int high, int low)
 {

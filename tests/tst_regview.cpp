@@ -13,7 +13,6 @@
 #include <QtTest>
 
 namespace {
-const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 const QColor kGreen(0xAF, 0xFD, 0x86);
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 

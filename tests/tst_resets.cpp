@@ -17,7 +17,6 @@
 #include <QtTest>
 
 namespace {
-const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
 QStringList boardSetup(const QString& dac = "0x01", const QString& adc = "0x01")
 {

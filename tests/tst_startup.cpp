@@ -12,7 +12,6 @@
 #include <QtTest>
 
 namespace {
-const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
 QStringList boardSetup(bool dacSlave = true, bool adcSlave = true)
 {

@@ -8,7 +8,6 @@
 #include <QtTest>
 
 namespace {
-const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
 // Brings the tab page holding w to the front, as a user would before clicking.
 void showPageOf(TForm1* f, QWidget* w)
