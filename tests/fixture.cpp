@@ -6,7 +6,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <csignal>
 #include <dlfcn.h>
+#include <sys/resource.h>
 #endif
 
 #include <QDialog>
@@ -14,6 +16,39 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+
+#ifdef _WIN32
+FileSizeLimit::FileSizeLimit(qint64) {}
+FileSizeLimit::~FileSizeLimit() = default;
+bool FileSizeLimit::supported()
+{
+    return false;
+}
+#else
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    rlimit l{};
+    getrlimit(RLIMIT_FSIZE, &l);
+    old_ = l.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN); // a failed write, not a killed process
+    l.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &l);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit l{};
+    getrlimit(RLIMIT_FSIZE, &l);
+    l.rlim_cur = rlim_t(old_);
+    setrlimit(RLIMIT_FSIZE, &l);
+    std::signal(SIGXFSZ, oldHandler_);
+}
+
+bool FileSizeLimit::supported()
+{
+    return true;
+}
+#endif
 
 SimBoard::SimBoard(const QString& library)
 {

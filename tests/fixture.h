@@ -11,6 +11,21 @@
 #include <QTemporaryDir>
 #include <functional>
 
+// While it lives, every write past `bytes` fails, for root as well, as on a
+// full disk. Only where the platform has file size limits (supported()).
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    static bool supported();
+
+  private:
+    unsigned long long old_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 // A settings file that selects IIC at the simulator's strapped address.
 inline const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
