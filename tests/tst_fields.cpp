@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
 class TestFields : public QObject {
     Q_OBJECT
   private slots:
