@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -93,6 +94,17 @@ void TAboutDialog::showEvent(QShowEvent* e)
         move(frame.topLeft());
     }
     QDialog::showEvent(e);
+}
+
+// The box has no Cancel button: Escape ends nothing; OK, Enter and the
+// close box do.
+void TAboutDialog::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 QString versionText(int v)

@@ -30,6 +30,7 @@ class TAboutDialog : public QDialog {
 
   protected:
     void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // The library version as "%1d.%1d.%1d.%1d": v/4096, (v%4096)/256, (v%256)/16,

@@ -153,7 +153,7 @@ void TForm1::FormShow()
     image.bytes[0] |= 0xC0;
     SuppressWrites = false;
 
-    if (QFileInfo::exists(QStringLiteral("startup.csv"))) RunScript(QStringLiteral("startup.csv"), false);
+    if (QFileInfo(QStringLiteral("startup.csv")).isFile()) RunScript(QStringLiteral("startup.csv"), false);
     RefreshControls();
     hideSplash();
     LogHistory = true;

@@ -28,7 +28,10 @@ constexpr int kClientWidth = 739;
 constexpr int kClientHeight = 565; // below the menu bar, status bar included
 constexpr int kStatusBarHeight = 19;
 
-QFont arialPx(int px) { return pixelFont(QStringLiteral("Arial"), px); }
+QFont arialPx(int px)
+{
+    return pixelFont(QStringLiteral("Arial"), px);
+}
 
 // Width of the picture each image button shows; the control itself is set
 // from the table and may be a pixel narrower.

@@ -1,7 +1,10 @@
 #include "app/widgets.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QVariant>
 
@@ -81,8 +84,25 @@ void TRadioGroup::placeButtons()
     }
 }
 
+namespace {
+// Track bars draw a thumb 14 pixels long, whatever the style's own length.
+class TrackBarStyle : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override
+    {
+        return m == PM_SliderLength ? 14 : QProxyStyle::pixelMetric(m, o, w);
+    }
+};
+} // namespace
+
 TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
+    static QPointer<TrackBarStyle> style;
+    if (!style) {
+        style = new TrackBarStyle;
+        style->setParent(QCoreApplication::instance()); // one for all bars, gone with the application
+    }
+    setStyle(style);
     connect(this, &QSlider::valueChanged, this, &TTrackBar::change);
 }
 
@@ -119,6 +139,14 @@ TImageButton::TImageButton(QWidget* parent) : QLabel(parent)
 void TImageButton::mousePressEvent(QMouseEvent* e)
 {
     leftDown_ = e->button() == Qt::LeftButton;
+    emit mouseDown();
+}
+
+// The second press of a double click shows the pressed look but is no click:
+// a double click on Write writes once.
+void TImageButton::mouseDoubleClickEvent(QMouseEvent*)
+{
+    leftDown_ = false;
     emit mouseDown();
 }
 

@@ -43,7 +43,7 @@ class ProgressSteps {
 
 void TForm1::RunScript(const QString& fileName, bool showProgress)
 {
-    if (!QFileInfo::exists(fileName)) {
+    if (!QFileInfo(fileName).isFile()) { // a folder of that name is no script file either
         dialogs_->errorBox(QStringLiteral("File not exist."), kCaption);
         return;
     }

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStyle>
 #include <QtTest>
 
 namespace {
@@ -95,6 +96,7 @@ void TestAttenuation::initialRange()
         QCOMPARE(p.bar(n)->maximum(), 255);
         QCOMPARE(p.bar(n)->value(), 255); // the defaults after the start-up refresh
         QCOMPARE(p.edit(n)->text(), QStringLiteral("0.0"));
+        QCOMPARE(p.bar(n)->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, p.bar(n)), 14);
     }
 }
 

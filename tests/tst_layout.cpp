@@ -52,6 +52,7 @@ class TestLayout : public QObject {
     void imageButtonPressedLook_data();
     void imageButtonPressedLook();
     void onlyALeftClickRunsTheButton();
+    void doubleClickRunsTheButtonOnce();
     void leftPressMovedOffRunsNothing();
     void exitCloses_data();
     void exitCloses();
@@ -304,6 +305,26 @@ void TestLayout::onlyALeftClickRunsTheButton()
     QTest::mouseClick(exit, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(app.sim.traceOf("close").size(), 1);
     QVERIFY(!app.form()->isVisible());
+}
+
+// The second press of a double click is no second click: one write, one line.
+void TestLayout::doubleClickRunsTheButtonOnce()
+{
+    AppFixture app;
+    app.start();
+    TForm1* f = app.form();
+    f->RDA_reg->setText("0x41");
+    f->RDA_data->setText("0x05");
+    app.sim.clearTrace();
+    // A double click as the platform delivers it: press, release, then the
+    // second press as a double-click event, and its release.
+    QTest::mouseClick(f->imgWrite, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(f->imgWrite, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(f->imgWrite->height(), 23); // pressed look for the second press too
+    QTest::mouseRelease(f->imgWrite, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(app.sim.chipWrites(), QStringList{"41=05"});
+    QCOMPARE(f->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts), QStringList{"0x41, 0x05"});
+    QCOMPARE(f->imgWrite->height(), 24); // the release restored the look
 }
 
 // The user changes their mind: press, move off the picture, release.
