@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/widgets.h"
 #include "link/linktext.h"
+#include "link/profilefile.h"
 #include "link/settingstext.h"
 
 #include <QComboBox>
@@ -42,7 +43,7 @@ std::int32_t readInteger(const QSettings& s, const QString& key, const QString& 
 void renewAfterFailure(QSettings*& settings)
 {
     if (settings && settings->status() != QSettings::AccessError) return;
-    auto* fresh = new QSettings(kSettingsFile, QSettings::IniFormat);
+    auto* fresh = new QSettings(kSettingsFile, evmlink::profileFormat());
     if (settings) {
         const QStringList keys = settings->allKeys();
         for (const QString& key : keys) fresh->setValue(key, settings->value(key));
@@ -75,7 +76,7 @@ void TForm1::LoadSettings()
     rgInterface->setItemIndex(evmlink::kSpiIndex);
     DeviceAddress = 0x4D;
     try {
-        settings = new QSettings(kSettingsFile, QSettings::IniFormat);
+        settings = new QSettings(kSettingsFile, evmlink::profileFormat());
         if (settings->status() == QSettings::AccessError) {
             // A file that is there but cannot be read leaves the defaults;
             // say so rather than start silently with other settings.

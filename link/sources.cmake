@@ -1,4 +1,5 @@
 list(APPEND EVM_CORE_SOURCES
+  link/profilefile.cpp link/profilefile.h
   link/linksettings.h
   link/hxbus.cpp link/hxbus.h
   link/linktext.cpp link/linktext.h

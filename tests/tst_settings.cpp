@@ -185,6 +185,8 @@ void TestSettings::interfaceChangeReinitialisesAndStores()
 
     chooseAddress(f->cbAddr, 2);
     QCOMPARE(fileLines(app), iniWith("0", "0x4E"));
+    // The file reads as the program has always written it: CR LF, Type first.
+    QCOMPARE(app.readFile("EVM2280.ini"), QByteArray("[SerialInterface]\r\nType=0\r\nAddr=0x4E\r\n"));
 
     app.sim.clearTrace();
     clickItem(f->rgInterface, 1);
