@@ -49,9 +49,9 @@ constexpr int kZeroLabelLefts[8] = {16, 56, 96, 138, 175, 215, 255, 297};
 constexpr int kOvfLampLefts[6] = {23, 64, 104, 145, 182, 222};
 constexpr int kOvfLabelLefts[6] = {16, 56, 96, 138, 175, 215};
 
-QString numbered(const char* prefix, int n)
+QString numbered(const QString& prefix, int n)
 {
-    return QLatin1String(prefix) + QString::number(n);
+    return prefix + QString::number(n);
 }
 
 // The eight phase check boxes cInvDAC1..8 in GroupBox2.
@@ -226,34 +226,26 @@ QList<ControlDef> form1Controls()
     };
     // clang-format on
 
-    for (int n = 1; n <= 8; ++n) {
-        c.append({numbered("ZERO", n),
-                  K::Picture,
-                  "GroupBox14",
-                  {kZeroLampLefts[n - 1], 116, 16, 16},
-                  {},
-                  kNoTag,
-                  bitHint(0x45, n - 1)});
-        c.append({numbered("LabelZERO", n),
-                  K::Label,
-                  "GroupBox14",
-                  {kZeroLabelLefts[n - 1], 139, 32, 15},
-                  numbered("DAC", n)});
-    }
-    for (int n = 1; n <= 6; ++n) {
-        c.append({numbered("OVF", n),
-                  K::Picture,
-                  "GroupBox15",
-                  {kOvfLampLefts[n - 1], 92, 16, 16},
-                  {},
-                  kNoTag,
-                  bitHint(0x56, n - 1)});
-        c.append({numbered("LabelOVF", n),
-                  K::Label,
-                  "GroupBox15",
-                  {kOvfLabelLefts[n - 1], 114, 32, 15},
-                  numbered("ADC", n)});
-    }
+    // A row of flag lamps, each over a caption naming its channel.
+    auto lampRow = [&c](const char* lamp, const char* caption, const char* group, int count,
+                        const int* lampLefts, int lampTop, const int* labelLefts, int labelTop, int reg) {
+        for (int n = 1; n <= count; ++n) {
+            c.append({numbered(QLatin1String(lamp), n),
+                      K::Picture,
+                      group,
+                      {lampLefts[n - 1], lampTop, 16, 16},
+                      {},
+                      kNoTag,
+                      bitHint(reg, n - 1)});
+            c.append({numbered(QLatin1String("Label") + QLatin1String(lamp), n),
+                      K::Label,
+                      group,
+                      {labelLefts[n - 1], labelTop, 32, 15},
+                      numbered(QLatin1String(caption), n)});
+        }
+    };
+    lampRow("ZERO", "DAC", "GroupBox14", 8, kZeroLampLefts, 116, kZeroLabelLefts, 139, 0x45);
+    lampRow("OVF", "ADC", "GroupBox15", 6, kOvfLampLefts, 92, kOvfLabelLefts, 114, 0x56);
     return c;
 }
 
