@@ -40,14 +40,14 @@ class TTrackBar;
 // A list of equally sized pictures (ImageList1, ImageList2).
 class TImageList : public QObject {
     Q_OBJECT
-  public:
+public:
     using QObject::QObject;
     QVector<QPixmap> images;
 };
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     // libraryName: the board access library, loaded by that bare name.
     // dialogs: message boxes and file dialogs; null = the real ones.
     explicit TForm1(const QString& libraryName = QStringLiteral("HxBus"), Dialogs* dialogs = nullptr,
@@ -162,12 +162,12 @@ class TForm1 : public QMainWindow {
     // ---- regview/ (menu) ---------------------------------------------------------
     void RegisterMap1Click();
 
-  protected:
+protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-  private:
+private:
     void buildLayout();     // app/form1_layout.cpp: every control, menu, pictures
     void connectHandlers(); // app/form1_wiring.cpp
     void registerControl(QWidget* w) { controls_.insert(w->objectName(), w); }

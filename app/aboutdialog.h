@@ -9,7 +9,7 @@ class QPushButton;
 
 class TAboutDialog : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TAboutDialog(QWidget* parent = nullptr);
     QFrame* Bevel1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -28,7 +28,7 @@ class TAboutDialog : public QDialog {
     // Sizes every label to its text; runs before each showing.
     void fitLabels();
 
-  protected:
+protected:
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 };

@@ -6,12 +6,12 @@
 #include <exception>
 
 class AppError : public std::exception {
-  public:
+public:
     explicit AppError(QString text) : text_(std::move(text)), utf8_(text_.toUtf8()) {}
     const QString& text() const { return text_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
-  private:
+private:
     QString text_;
     QByteArray utf8_;
 };

@@ -11,7 +11,7 @@ class QWidget;
 // Settings of a file dialog component (OpenDialog1, SaveDialog1).
 class FileDialogSettings : public QObject {
     Q_OBJECT
-  public:
+public:
     using QObject::QObject;
     QString filter;     // "CSV|*.csv|All Files|*.*"
     QString defaultExt; // "csv"
@@ -22,7 +22,7 @@ class FileDialogSettings : public QObject {
 QString qtNameFilter(const QString& pipeFilter);
 
 class Dialogs {
-  public:
+public:
     virtual ~Dialogs() = default;
     // Error box: error icon, one OK button, caption of its own.
     virtual void errorBox(const QString& text, const QString& caption) = 0;
@@ -41,7 +41,7 @@ class Dialogs {
 
 // The real boxes.
 class QtDialogs : public Dialogs {
-  public:
+public:
     explicit QtDialogs(QWidget* owner) : owner_(owner) {}
     void errorBox(const QString& text, const QString& caption) override;
     void message(const QString& text) override;
@@ -51,6 +51,6 @@ class QtDialogs : public Dialogs {
     QString saveFile(FileDialogSettings& d) override;
     int execModal(QDialog* dialog) override;
 
-  private:
+private:
     QWidget* owner_;
 };

@@ -46,7 +46,7 @@ int plateWidth(const QString& word)
 
 // Creates one control of the table under its parent.
 class Form1Builder {
-  public:
+public:
     explicit Form1Builder(TForm1* form) : form_(form) {}
 
     QWidget* create(const layout::ControlDef& d, QWidget* parent)
@@ -135,7 +135,7 @@ class Form1Builder {
         return w;
     }
 
-  private:
+private:
     TForm1* form_;
 };
 

@@ -44,13 +44,13 @@ QPixmap plate(int width, int height, const QColor& face, const QString& word, in
 }
 
 class FirstPaint : public QObject {
-  public:
+public:
     FirstPaint(QLabel* label, std::function<QPixmap()> draw) : QObject(label), draw_(std::move(draw))
     {
         label->installEventFilter(this);
     }
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
         if (e->type() == QEvent::Paint && draw_) {
@@ -62,7 +62,7 @@ class FirstPaint : public QObject {
         return false;
     }
 
-  private:
+private:
     std::function<QPixmap()> draw_;
 };
 

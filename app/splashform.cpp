@@ -13,10 +13,10 @@ namespace {
 // A smooth bar painted flat: the splash repaints it at every step of the
 // start-up read-back, and the style's gradient bar costs several times more.
 class FlatProgressBar : public QProgressBar {
-  public:
+public:
     using QProgressBar::QProgressBar;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);

@@ -8,7 +8,7 @@ class QProgressBar;
 
 class TSplashForm : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit TSplashForm(QWidget* parent = nullptr);
     QLabel* Label1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;

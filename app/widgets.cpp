@@ -87,7 +87,7 @@ void TRadioGroup::placeButtons()
 namespace {
 // Track bars draw a thumb 14 pixels long, whatever the style's own length.
 class TrackBarStyle : public QProxyStyle {
-  public:
+public:
     int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override
     {
         return m == PM_SliderLength ? 14 : QProxyStyle::pixelMetric(m, o, w);

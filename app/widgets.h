@@ -20,20 +20,20 @@ void setTag(QObject* control, int tag);
 // the selected item changes, from the user or from code.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
-  public:
+public:
     TRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent = nullptr);
     int itemIndex() const { return group_.checkedId(); }
     void setItemIndex(int index);
     int count() const { return int(group_.buttons().size()); }
     QRadioButton* button(int index) const;
 
-  signals:
+signals:
     void click();
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* e) override;
 
-  private:
+private:
     void placeButtons();
     QButtonGroup group_;
     int columns_;
@@ -44,13 +44,13 @@ class TRadioGroup : public QGroupBox {
 // press ends, as the platform's scroll notifications do.
 class TTrackBar : public QSlider {
     Q_OBJECT
-  public:
+public:
     explicit TTrackBar(QWidget* parent = nullptr);
 
-  signals:
+signals:
     void change();
 
-  protected:
+protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 };
@@ -59,20 +59,20 @@ class TTrackBar : public QSlider {
 // click() only for a left press and release over the picture.
 class TImageButton : public QLabel {
     Q_OBJECT
-  public:
+public:
     explicit TImageButton(QWidget* parent = nullptr);
 
-  signals:
+signals:
     void mouseDown();
     void mouseUp();
     void click();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-  private:
+private:
     bool leftDown_ = false;
 };
 
@@ -80,14 +80,14 @@ class TImageButton : public QLabel {
 // sets *swallow to drop the character before the field sees it.
 class TEdit : public QLineEdit {
     Q_OBJECT
-  public:
+public:
     using QLineEdit::QLineEdit;
 
-  signals:
+signals:
     void keyPress(QChar ch, bool* swallow);
     void keyUp(int key);
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
 };

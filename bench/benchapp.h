@@ -11,7 +11,7 @@
 
 // No box may block a benchmark; count what would have been shown.
 class SilentDialogs : public Dialogs {
-  public:
+public:
     int shown = 0;
     void errorBox(const QString&, const QString&) override { ++shown; }
     void message(const QString&) override { ++shown; }
@@ -26,13 +26,13 @@ class SilentDialogs : public Dialogs {
 void useOffscreenUnlessChosen();
 
 class BenchApp {
-  public:
+public:
     BenchApp();
     ~BenchApp();
     QString path(const QString& name) const { return dir_.filePath(name); }
     SilentDialogs dialogs;
 
-  private:
+private:
     QTemporaryDir dir_;
     QString oldDir_;
 };

@@ -14,7 +14,7 @@
 struct LinkSettings;
 
 class HxBusLibrary {
-  public:
+public:
     using InitFn = int(HXBUS_CALL*)(int port, LinkSettings* settings);
     using CloseFn = int(HXBUS_CALL*)();
     using ReadFn = int(HXBUS_CALL*)(int channel, int address, unsigned char* buffer, int count);
@@ -42,6 +42,6 @@ class HxBusLibrary {
     WriteFn writeData = nullptr;
     GetVerFn getVer = nullptr;
 
-  private:
+private:
     QLibrary* lib_ = nullptr;
 };

@@ -36,7 +36,7 @@ inline const char* bitName(int row, int bit)
 
 // The main window's copy of the chip registers with its mask table.
 class RegisterImage {
-  public:
+public:
     std::array<std::uint8_t, kCount> bytes{}; // element = address - 0x40
     std::array<std::uint8_t, 32> mask{};      // filled by fillMask(); zero until then
 

@@ -14,7 +14,7 @@ class QWidget;
 
 class TRegViewForm : public QDialog {
     Q_OBJECT
-  public:
+public:
     static constexpr int kRows = 31;        // registers 0x40..0x5E
     static constexpr int kVisibleRows = 16; // 0x40..0x4F; the others exist but stay hidden
 
@@ -32,12 +32,12 @@ class TRegViewForm : public QDialog {
     QPushButton* bClose = nullptr;
     void bCloseClick();
 
-  protected:
+protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
-  private:
+private:
     void applyPending() const;
     void paintRow(int row) const;
 

@@ -20,7 +20,7 @@ const QString kCaption = QStringLiteral("Script file error");
 // scripts the bar moves only when it has advanced a visible step; it is set
 // exactly whenever the run pauses (a wait or a message) and where it ends.
 class ProgressSteps {
-  public:
+public:
     ProgressSteps(QProgressBar* bar, int lines) : bar_(bar), step_(qMax(1, lines / 200)) {}
     void at(int i)
     {
@@ -33,7 +33,7 @@ class ProgressSteps {
         next_ = i + step_;
     }
 
-  private:
+private:
     QProgressBar* bar_;
     int step_;
     int next_ = 0;

@@ -9,12 +9,12 @@ class QProgressBar;
 
 class TscriptProgress : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TscriptProgress(QWidget* parent = nullptr);
     QFrame* Bevel1 = nullptr;
     QLabel* Label1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
-  protected:
+protected:
     void showEvent(QShowEvent* e) override;
 };

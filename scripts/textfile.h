@@ -12,7 +12,7 @@ namespace textfile {
 // The bytes of a text file and where its lines lie. A line ends at CR LF, at a
 // lone LF or at a lone CR; a line end after the last line adds no line.
 class Lines {
-  public:
+public:
     Lines() = default;
     explicit Lines(QByteArray bytes);
     int count() const { return int(spans_.size()); }
@@ -23,7 +23,7 @@ class Lines {
     }
     const QByteArray& bytes() const { return bytes_; }
 
-  private:
+private:
     struct Span {
         qsizetype start;
         qsizetype length;

@@ -26,7 +26,7 @@ struct Config {
 void applyConfigText(Config& cfg, const std::string& text);
 
 class Board {
-  public:
+public:
     Board();
     void powerOn();
 
@@ -48,7 +48,7 @@ class Board {
 
     void log(const std::string& line);
 
-  private:
+private:
     int chipAccessError() const;
     std::uint8_t readChip(int address) const;
     void writeChip(int address, std::uint8_t value);

@@ -14,14 +14,14 @@
 // While it lives, every write past `bytes` fails, for root as well, as on a
 // full disk. Only where the platform has file size limits (supported()).
 class FileSizeLimit {
-  public:
+public:
     explicit FileSizeLimit(qint64 bytes);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
     static bool supported();
 
-  private:
+private:
     unsigned long long old_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };
@@ -30,7 +30,7 @@ class FileSizeLimit {
 inline const QByteArray kIic = "[SerialInterface]\nType=0\nAddr=0x4C\n";
 
 class SimBoard {
-  public:
+public:
     explicit SimBoard(const QString& library = QStringLiteral("HxBus"));
     ~SimBoard();
     bool loaded() const { return handle_ != nullptr; }
@@ -57,7 +57,7 @@ class SimBoard {
     QStringList chipWrites();
     bool lastSettings(LinkSettings* out);
 
-  private:
+private:
     void* fn(const char* name);
     // An operating-system reference of our own: QLibrary::unload() in the
     // program really unloads a library even while another QLibrary holds it.
@@ -65,7 +65,7 @@ class SimBoard {
 };
 
 class RecordingDialogs : public Dialogs {
-  public:
+public:
     struct Shown {
         QString kind; // error, message, question, general, open, save, modal
         QString text;
@@ -89,12 +89,12 @@ class RecordingDialogs : public Dialogs {
     QString saveFile(FileDialogSettings& d) override;
     int execModal(QDialog* dialog) override;
 
-  private:
+private:
     void record(const QString& kind, const QString& text, const QString& caption);
 };
 
 class AppFixture {
-  public:
+public:
     // library: what the program loads; simLibrary: the simulator instance the
     // test steers (the program's own when it loads a simulator).
     explicit AppFixture(const QString& library = QStringLiteral("HxBus"),
@@ -115,7 +115,7 @@ class AppFixture {
     RecordingDialogs dialogs;
     QList<int> waits; // every wait the program asked for, in ms
 
-  private:
+private:
     QTemporaryDir dir_;
     QString oldDir_;
     bool created_ = false;

@@ -36,7 +36,7 @@ int modalCount(const AppFixture& app)
 
 class TestAbout : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void libraryVersion_data();
     void libraryVersion();
     void noLibrary();

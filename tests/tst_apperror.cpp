@@ -7,7 +7,7 @@
 
 class TestAppError : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void fullStop_data();
     void fullStop();
     void conversionTexts();

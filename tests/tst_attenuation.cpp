@@ -64,7 +64,7 @@ struct Panel {
 
 class TestAttenuation : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void initTestCase() { locale_ = QLocale(); }
     void cleanup() { QLocale::setDefault(locale_); }
 
@@ -84,7 +84,7 @@ class TestAttenuation : public QObject {
     void commaDecimalSeparator();
     void enterIgnoredWhileBarChangeRuns();
 
-  private:
+private:
     QLocale locale_;
 };
 

@@ -10,7 +10,7 @@ using namespace atten;
 
 class TestAttenuationMath : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void formats_data();
     void formats();
     void formatsWithCommaSeparator();

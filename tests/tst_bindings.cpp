@@ -58,7 +58,7 @@ struct Panel {
 
 class TestBindings : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void checkBoxWritesItsBit();
     void comboWritesItsField_data();
     void comboWritesItsField();

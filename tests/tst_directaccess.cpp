@@ -51,7 +51,7 @@ void startClean(AppFixture& app)
 
 class TestDirectAccess : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void readAddressForms_data();
     void readAddressForms();
     void enterActsOnRelease();

@@ -11,7 +11,7 @@
 
 class TestFields : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void split_data();
     void split();
     void splitStopsAtMaxFields();

@@ -40,7 +40,7 @@ const QStringList kHidden = {"Label24",  "cbADCSAM",      "Label62", "cbADCMaste
 
 class TestLayout : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void comboItemsInOrder_data();
     void comboItemsInOrder();
     void bindingTablesMatchTheControls();

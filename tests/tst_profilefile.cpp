@@ -26,7 +26,7 @@ QByteArray write(const QSettings::SettingsMap& map)
 
 class TestProfileFile : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void reading_data();
     void reading();
     void writingKeepsTheNaturalOrder();

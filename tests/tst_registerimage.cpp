@@ -8,7 +8,7 @@ using regs::RegisterImage;
 
 class TestRegisterImage : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void maskTable();
     void mirror_data();
     void mirror();

@@ -12,7 +12,7 @@ using namespace regs;
 
 class TestRegisterMap : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void mapRowsHaveEightShortNames();
     void attenuationRowsNameTheirBits();
     void maskAndDefaultColumns();

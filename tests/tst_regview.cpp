@@ -54,7 +54,7 @@ int rowOnScreen(const QImage& shot, int row)
 
 class TestRegView : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void gridShowsSixteenNamedRows();
     void writeColoursItsRow_data();
     void writeColoursItsRow();

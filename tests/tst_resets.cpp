@@ -96,7 +96,7 @@ void watchWaits(AppFixture& app, WaitSeen& seen)
 
 class TestResets : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void mrstResetsChipAndPanel();
     void mrstWriteFailureIsReportedOnceAndForgotten();
     void mrstWithoutBoardStillLoadsDefaults();

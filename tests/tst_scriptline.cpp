@@ -9,7 +9,7 @@ Q_DECLARE_METATYPE(scriptline::Kind)
 
 class TestScriptLine : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void parse_data();
     void parse();
     void errorTexts();

@@ -6,7 +6,7 @@
 
 class TestScriptNumber : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void accepted_data();
     void accepted();
     void refused_data();

@@ -56,7 +56,7 @@ void watchBoxes(AppFixture& app, AtBox* at)
 
 class TestScripts : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void registerLines_data();
     void registerLines();
     void waitLines_data();

@@ -55,7 +55,7 @@ LinkSettings lastInit(AppFixture& app)
 
 class TestSettings : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void loading_data();
     void loading();
     void unreadableFileFallsBackToDefaults();

@@ -4,7 +4,7 @@
 
 class TestSettingsText : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void validText_data();
     void validText();
     void invalidText_data();

@@ -29,7 +29,7 @@ LinkSettings spi()
 
 class TestSim : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void exportsTheFiveEntryPoints();
     void initSearchesAndReopensItsPort();
@@ -42,7 +42,7 @@ class TestSim : public QObject {
     void traceRecordsEveryCallAndCanGoToAFile();
     void configurationFileIsReadAtPowerOn();
 
-  private:
+private:
     HxBusLibrary bus;
     SimBoard sim;
     int rd(int ch, int addr, int* value = nullptr)

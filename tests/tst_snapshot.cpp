@@ -51,7 +51,7 @@ QStringList allAddresses()
 
 class TestSnapshot : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void savesTheChipsAnswers();
     void withoutBoardAllZero();
     void readErrorStillSaves();

@@ -32,7 +32,7 @@ int connectionIndex(TForm1* f)
 
 class TestStartup : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void noLibrary();
     void libraryWithoutGetVer();
     void noBoard();

@@ -15,7 +15,7 @@ QStringList history(TForm1* f)
 
 class TestTransport : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void texts_data();
     void texts();
     void withoutABoardNothingHappens();

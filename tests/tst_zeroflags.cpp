@@ -51,7 +51,7 @@ QList<int> lampsFor(int flags)
 
 class TestZeroFlags : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void lampsStartUnlit();
     void readShowsEachFlag_data();
     void readShowsEachFlag();
