@@ -277,6 +277,12 @@ void AppFixture::start()
     Form1->show();
 }
 
+void AppFixture::startOverIic()
+{
+    writeFile("EVM2280.ini", kIic);
+    start();
+}
+
 void AppFixture::close()
 {
     if (Form1) Form1->close();

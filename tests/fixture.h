@@ -104,9 +104,10 @@ public:
     void writeFile(const QString& name, const QByteArray& bytes);
     QByteArray readFile(const QString& name) const;
 
-    void create(); // the five windows, Form1 not yet shown
-    void start();  // create() and show Form1: the start-up sequence runs
-    void close();  // close Form1: FormClose runs
+    void create();       // the five windows, Form1 not yet shown
+    void start();        // create() and show Form1: the start-up sequence runs
+    void startOverIic(); // start() with a settings file that selects IIC (kIic)
+    void close();        // close Form1: FormClose runs
     TForm1* form() const;
     template <class T> T* find(const QString& name) const { return form()->findChild<T*>(name); }
 

@@ -174,8 +174,7 @@ void TestLayout::everyPanelControlIsBound()
 void TestLayout::hiddenControlsNeverShow()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     QCOMPARE(f->MainTab->currentWidget()->objectName(), QString("DACADCFunc"));
 
@@ -208,8 +207,7 @@ void TestLayout::hiddenControlsNeverShow()
 void TestLayout::masterSlaveTakesNoInput()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     auto* cb = app.form()->cbDACMasterSlave;
     QVERIFY(!cb->isEnabled());
     const int before = cb->currentIndex();
@@ -223,8 +221,7 @@ void TestLayout::masterSlaveTakesNoInput()
 void TestLayout::comboFromCodeIsSilentUserPickWrites()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     auto* cb = app.find<QComboBox>("cbDACSAM");
     app.sim.clearTrace();
     cb->setCurrentIndex(2);
@@ -241,8 +238,7 @@ void TestLayout::comboFromCodeIsSilentUserPickWrites()
 void TestLayout::checkBoxFromCodeWrites()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     auto* c = app.find<QCheckBox>("cInvDAC3");
     QVERIFY(!c->isChecked());
     app.sim.clearTrace();
@@ -358,8 +354,7 @@ void TestLayout::exitCloses()
 {
     QFETCH(QString, via);
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     if (via == "menu")
         f->findChild<QAction*>("Exit1")->trigger();

@@ -123,8 +123,7 @@ void TestRegView::writeColoursItsRow()
     QFETCH(int, value);
     QFETCH(int, shown);
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     QVERIFY(app.form()->BoardOpen != 0);
     const int row = reg - 0x40;
     // Start from the complement so that every cell of the row must change.
@@ -149,8 +148,7 @@ void TestRegView::writeOutsideTheMapChangesNoRow()
 {
     QFETCH(int, reg);
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     const QList<int> before = allRows();
     app.form()->WriteRegister(unsigned(reg), 0x5A);
     app.form()->WriteRegister(unsigned(reg), 0xA5);
@@ -165,8 +163,7 @@ void TestRegView::writeOutsideTheMapChangesNoRow()
 void TestRegView::shownWindowRepaintsAfterWrites()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     app.form()->RegisterMap1Click();
     QCoreApplication::processEvents();
     auto screenRow = [](int row) {
@@ -185,8 +182,7 @@ void TestRegView::shownWindowRepaintsAfterWrites()
 void TestRegView::reopenedWindowShowsWritesMadeWhileHidden()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     QAction* open = f->findChild<QAction*>("RegisterMap1");
     open->trigger();
@@ -210,8 +206,7 @@ void TestRegView::reopenedWindowShowsWritesMadeWhileHidden()
 void TestRegView::closingHidesAndKeepsTheWindow()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     QPointer<TRegViewForm> v = RegViewForm;
     app.form()->RegisterMap1Click();
     QVERIFY(v->isVisible());

@@ -114,8 +114,7 @@ private slots:
 void TestResets::mrstResetsChipAndPanel()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     f->WriteRegister(0x41, 0x12);
     f->WriteRegister(0x4A, 0x10);
@@ -158,8 +157,7 @@ void TestResets::mrstResetsChipAndPanel()
 void TestResets::mrstWriteFailureIsReportedOnceAndForgotten()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     app.sim.failWrite(0, 0x40, 0x21);
     click(app, "btnMRST");
@@ -199,8 +197,7 @@ void TestResets::srstPulsesBitSix()
     QFETCH(int, image40);
     QFETCH(QString, sent);
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     f->WriteRegister(0x40, image40 & 0x3F);
     QCOMPARE(int(f->image.at(0x40)), image40);
@@ -219,8 +216,7 @@ void TestResets::srstPulsesBitSix()
 void TestResets::reconnectSetsBoardUpAgain()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     f->WriteRegister(0x41, 0x12);
     auto* invert = checkByUser(app, "cInvDAC1");
@@ -311,8 +307,7 @@ void TestResets::reconnectFindsBoardAttachedLater()
 void TestResets::reconnectWithoutBoardKeepsEverything()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     f->WriteRegister(0x41, 0x05);
     const QStringList history = historyLines(f);
@@ -338,8 +333,7 @@ void TestResets::reconnectWithoutBoardKeepsEverything()
 void TestResets::reconnectReportsOnlyBoardSetupFailures()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     app.sim.failWrite(0, 0x40, 0x21);
     app.sim.failWrite(7, 0x0B, 0x05);
     app.sim.failWrite(7, 0x36, 0x06);
@@ -368,8 +362,7 @@ void TestResets::reconnectWithoutLibraryDoesNothing()
 void TestResets::reconnectEndsWhenWindowClosesMeanwhile()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     app.sim.clearTrace();
     // A close already queued is delivered in the reconnect's turn of events.

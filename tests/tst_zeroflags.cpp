@@ -85,8 +85,7 @@ void TestZeroFlags::readShowsEachFlag()
 {
     QFETCH(int, flags);
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     TForm1* f = app.form();
     app.sim.setZeroFlags(flags);
     app.sim.clearTrace();
@@ -105,8 +104,7 @@ void TestZeroFlags::readShowsEachFlag()
 void TestZeroFlags::clearBlanksWithoutTraffic()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     app.sim.setZeroFlags(0x81);
     click(app, "btnZeroRead");
     QCOMPARE(lampPictures(app), lampsFor(0x81));
@@ -134,8 +132,7 @@ void TestZeroFlags::readWithoutBoardShowsUnlit()
 void TestZeroFlags::failedReadShowsWhatWasReturned()
 {
     AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.start();
+    app.startOverIic();
     app.sim.setZeroFlags(0x81);
     click(app, "btnZeroRead");
     app.sim.failRead(0x45, 0x21);
