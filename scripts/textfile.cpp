@@ -39,6 +39,10 @@ bool readLines(const QString& path, Lines* lines, QString* error)
 bool writeAtomic(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
+    // Where no new file can be made beside the target (a read-only folder)
+    // but the target itself is writable, overwrite it in place, as a plain
+    // save would; everywhere else the old file stays whole until commit.
+    file.setDirectWriteFallback(true);
     // Unbuffered: a buffered QSaveFile drops the part of the data that the
     // disk refuses (full, or over the size limit) and still commits the
     // shortened file; written directly, every short write is seen here.

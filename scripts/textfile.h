@@ -38,7 +38,8 @@ bool readLines(const QString& path, Lines* lines, QString* error);
 
 // Replaces the file with bytes, or leaves it as it was: the bytes go to a
 // temporary file beside it that takes the file's place only once it is
-// complete. Returns false, with a reason in *error, when that fails.
+// complete. In a folder where no file can be created, a writable file is
+// overwritten in place instead. Returns false, with a reason in *error, when that fails.
 bool writeAtomic(const QString& path, const QByteArray& bytes, QString* error);
 
 // CR LF after every line of text given with '\n' line ends (as a text box holds it).
