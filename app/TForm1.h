@@ -29,13 +29,15 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
-class QSettings;
 class QStatusBar;
 class QTabWidget;
 class TEdit;
 class TImageButton;
 class TRadioGroup;
 class TTrackBar;
+namespace evmlink {
+class ProfileFile;
+}
 
 // A list of equally sized pictures (ImageList1, ImageList2).
 class TImageList : public QObject {
@@ -55,7 +57,7 @@ public:
     ~TForm1() override;
 
     // ---- State, in this order -------------------------------------------------
-    QSettings* settings = nullptr; // EVM2280.ini
+    evmlink::ProfileFile* settings = nullptr; // EVM2280.ini
     LinkSettings linkSettings{};
     HxBusLibrary bus; // library handle and the five entry points
     bool TrackReady = false;

@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/splashform.h"
 #include "app/widgets.h"
+#include "link/profilefile.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QSettings>
 #include <QStatusBar>
 #include <QThread>
 
@@ -197,7 +197,7 @@ void TForm1::FormClose()
         bus.unload();
     }
     if (settings) {
-        QSettings* s = settings;
+        evmlink::ProfileFile* s = settings;
         settings = nullptr;
         s->sync();
         delete s;

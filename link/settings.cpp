@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QSettings>
 #include <QStringList>
 
 #include <initializer_list>
@@ -19,54 +18,36 @@
 namespace {
 
 const QString kSettingsFile = QStringLiteral("EVM2280.ini");
-const QString kTypeKey = QStringLiteral("SerialInterface/Type");
-const QString kAddrKey = QStringLiteral("SerialInterface/Addr");
+const QByteArrayView kSection = "SerialInterface";
+const QByteArrayView kTypeKey = "Type";
+const QByteArrayView kAddrKey = "Addr";
 
 // A stored value that is not integer text ends the loading of the file.
 struct CorruptSettings {};
 
-std::int32_t readInteger(const QSettings& s, const QString& key, const QString& defaultText)
+std::int32_t readInteger(const evmlink::ProfileFile& file, QByteArrayView key, const QString& defaultText)
 {
-    // A value with a comma comes back as a string list, one written as
-    // @Variant(...) as some other type: neither is integer text.
-    const QVariant v = s.value(key, defaultText);
-    if (v.typeId() != QMetaType::QString) throw CorruptSettings{};
-    const std::optional<std::int32_t> n = evmlink::parseIntegerText(v.toString());
+    const std::optional<QByteArray> raw = file.value(kSection, key);
+    const std::optional<std::int32_t> n =
+        evmlink::parseIntegerText(raw ? QString::fromLatin1(*raw) : defaultText);
     if (!n) throw CorruptSettings{};
     return *n;
 }
 
-// QSettings keeps its first error for the life of the object, so after a
-// failed write a fresh object takes over, holding every value written so far:
-// the keys lost then reach the file with the next write that succeeds, and
-// that write's own failure can be seen.
-void renewAfterFailure(QSettings*& settings)
-{
-    if (settings && settings->status() != QSettings::AccessError) return;
-    auto* fresh = new QSettings(kSettingsFile, evmlink::profileFormat());
-    if (settings) {
-        const QStringList keys = settings->allKeys();
-        for (const QString& key : keys) fresh->setValue(key, settings->value(key));
-        delete settings;
-    }
-    settings = fresh;
-}
-
 // Writes the keys one by one, each put on disk at once. Keys that do not
-// reach the file end the calling handler through the general error report.
-void storeSettings(QSettings*& settings, std::initializer_list<std::pair<QString, QString>> keys)
+// reach the file end the calling handler through the general error report;
+// the file object keeps them and writes them with the next write that works.
+void storeSettings(evmlink::ProfileFile& file, std::initializer_list<std::pair<QByteArrayView, QString>> keys)
 {
     QStringList lost;
     for (const auto& [key, value] : keys) {
-        renewAfterFailure(settings);
-        settings->setValue(key, value);
-        settings->sync();
-        if (settings->status() == QSettings::AccessError || !settings->isWritable()) lost << key;
+        if (!file.setValue(kSection, key, value.toLatin1()))
+            lost << QString::fromLatin1(kSection.toByteArray() + '/' + key.toByteArray());
     }
     if (!lost.isEmpty())
         throw AppError(
             QStringLiteral("Cannot write the settings file %1: %2 not saved")
-                .arg(QDir::toNativeSeparators(settings->fileName()), lost.join(QStringLiteral(" and "))));
+                .arg(QDir::toNativeSeparators(file.fileName()), lost.join(QStringLiteral(" and "))));
 }
 
 } // namespace
@@ -75,15 +56,15 @@ void TForm1::LoadSettings()
 {
     rgInterface->setItemIndex(evmlink::kSpiIndex);
     DeviceAddress = 0x4D;
+    settings = new evmlink::ProfileFile(kSettingsFile);
+    if (!settings->load()) {
+        // A file that is there but cannot be read (or is no file at all)
+        // leaves the defaults; say so rather than start silently with other
+        // settings.
+        dialogs().message(QStringLiteral("Cannot read the settings file %1; the default settings are used")
+                              .arg(QDir::toNativeSeparators(settings->fileName())));
+    }
     try {
-        settings = new QSettings(kSettingsFile, evmlink::profileFormat());
-        if (settings->status() == QSettings::AccessError) {
-            // A file that is there but cannot be read leaves the defaults;
-            // say so rather than start silently with other settings.
-            dialogs().message(
-                QStringLiteral("Cannot read the settings file %1; the default settings are used")
-                    .arg(QDir::toNativeSeparators(settings->fileName())));
-        }
         const std::int32_t type = readInteger(*settings, kTypeKey, QString::number(rgInterface->itemIndex()));
         const int index = evmlink::interfaceIndexFromType(type);
         rgInterface->setItemIndex(index);
@@ -92,6 +73,9 @@ void TForm1::LoadSettings()
         cbAddr->setCurrentIndex(evmlink::addressItem(index, DeviceAddress));
     } catch (const CorruptSettings&) {
         dialogs().message(QStringLiteral("Initial file was corrupted!!"));
+        // The address item was not reached: the window, DeviceAddress and
+        // the link all take the address that the box shows.
+        DeviceAddress = evmlink::itemAddress(rgInterface->itemIndex(), cbAddr->currentIndex());
     }
 }
 
@@ -119,13 +103,13 @@ void TForm1::rgInterfaceClick()
 
     // Stored last: a file that cannot be written is reported, but the window
     // and the link already follow the user's choice.
-    storeSettings(settings, {{kTypeKey, QString::number(iic ? 0 : 1)},
-                             {kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
+    storeSettings(*settings, {{kTypeKey, QString::number(iic ? 0 : 1)},
+                              {kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
 }
 
 void TForm1::cbAddrChange()
 {
     if (rgInterface->itemIndex() != evmlink::kIicIndex) return;
-    DeviceAddress = evmlink::kFirstIicAddress + cbAddr->currentIndex();
-    storeSettings(settings, {{kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
+    DeviceAddress = evmlink::itemAddress(evmlink::kIicIndex, cbAddr->currentIndex());
+    storeSettings(*settings, {{kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
 }

@@ -40,4 +40,10 @@ constexpr int addressItem(int interfaceIndex, std::int32_t address)
     return interfaceIndex == kIicIndex ? address - kFirstIicAddress : address;
 }
 
+// The device address that cbAddr item stands for: under IIC 0x4C + item, under SPI the item.
+constexpr std::int32_t itemAddress(int interfaceIndex, int item)
+{
+    return interfaceIndex == kIicIndex ? kFirstIicAddress + item : item;
+}
+
 } // namespace evmlink

@@ -7,11 +7,21 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSet>
 #include <QStatusBar>
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString kCorrupt = QStringLiteral("Initial file was corrupted!!");
@@ -45,6 +55,72 @@ void chooseAddress(QComboBox* box, int item)
     while (box->currentIndex() > item) QTest::keyClick(box, Qt::Key_Up);
 }
 
+// While it lives, tries now and then to open the FIFO at path for writing
+// without waiting: that succeeds only while someone holds it open for reading,
+// and releases a reader that waits in its open.
+class FifoWatchdog {
+public:
+    explicit FifoWatchdog(const QString& path)
+    {
+        if (path.isEmpty()) return;
+        const QByteArray name = QFile::encodeName(path);
+        thread_ = std::thread([this, name] {
+            while (!stop_) {
+                const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) {
+                    opened_ = true;
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    ~FifoWatchdog()
+    {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    bool opened() const { return opened_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> opened_{false};
+    std::thread thread_;
+};
+
+// While it lives, no new file can be made in folder, but file stays writable:
+// the folder is made read-only and, since root ignores that, a root process
+// works on files as an ordinary user meanwhile.
+class NoNewFileIn {
+public:
+    NoNewFileIn(const QString& folder, const QString& file) : folder_(QFile::encodeName(folder))
+    {
+        ::chmod(QFile::encodeName(file).constData(), 0666);
+        ::chmod(folder_.constData(), 0555);
+        if (::geteuid() == 0) {
+            ::setfsuid(65534);
+            asUser_ = ::setfsuid(-1) == 65534;
+        }
+    }
+    ~NoNewFileIn()
+    {
+        if (asUser_) ::setfsuid(0);
+        ::chmod(folder_.constData(), 0700);
+    }
+    bool refusesNewFiles() const
+    {
+        const int fd = ::open((folder_ + "/probe").constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0) return true;
+        ::close(fd);
+        ::unlink((folder_ + "/probe").constData());
+        return false;
+    }
+
+private:
+    QByteArray folder_;
+    bool asUser_ = false;
+};
+
 LinkSettings lastInit(AppFixture& app)
 {
     LinkSettings s{};
@@ -58,7 +134,12 @@ class TestSettings : public QObject {
 private slots:
     void loading_data();
     void loading();
-    void unreadableFileFallsBackToDefaults();
+    void notARegularFile_data();
+    void notARegularFile();
+    void fileThatCouldNotBeReadIsNotWrittenOver();
+    void storingKeepsEveryOtherByte_data();
+    void storingKeepsEveryOtherByte();
+    void readOnlyFolderWritableFile();
     void interfaceChangeReinitialisesAndStores();
     void storedChoiceSurvivesRestart();
     void interfaceChangeKeepsPortAndSendsNoTraffic();
@@ -98,19 +179,33 @@ void TestSettings::loading_data()
         << QByteArray("[SerialInterface]\nType=-7\nAddr=3\n") << false << 1 << 3 << 3 << spi << 0;
     QTest::newRow("SPI default Addr 77")
         << QByteArray("[SerialInterface]\nType=1\n") << false << 1 << 0 << 0 << spi << 0;
-    QTest::newRow("Type abc") << QByteArray("[SerialInterface]\nType=abc\nAddr=0x4E\n") << true << 1 << 0
-                              << 0x4D << spi << 0;
+    // After the message the window, DeviceAddress and the link agree on the
+    // address that the box shows.
+    QTest::newRow("Type abc") << QByteArray("[SerialInterface]\nType=abc\nAddr=0x4E\n") << true << 1 << 0 << 0
+                              << spi << 0;
     QTest::newRow("Addr 4C without prefix")
-        << QByteArray("[SerialInterface]\nType=0\nAddr=4C\n") << true << 0 << 0 << 0x4D << iic << 0x4D;
-    QTest::newRow("Addr empty") << QByteArray("[SerialInterface]\nType=0\nAddr=\n") << true << 0 << 0 << 0x4D
-                                << iic << 0x4D;
+        << QByteArray("[SerialInterface]\nType=0\nAddr=4C\n") << true << 0 << 0 << 0x4C << iic << 0x4C;
+    QTest::newRow("Addr empty") << QByteArray("[SerialInterface]\nType=0\nAddr=\n") << true << 0 << 0 << 0x4C
+                                << iic << 0x4C;
     QTest::newRow("Type list") << QByteArray("[SerialInterface]\nType=0,1\nAddr=0x4E\n") << true << 1 << 0
-                               << 0x4D << spi << 0;
+                               << 0 << spi << 0;
     QTest::newRow("Addr variant")
         << QByteArray("[SerialInterface]\nType=0\nAddr=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x4e)\n") << true << 0
-        << 0 << 0x4D << iic << 0x4D;
+        << 0 << 0x4C << iic << 0x4C;
     QTest::newRow("Addr out of 32 bits") << QByteArray("[SerialInterface]\nType=0\nAddr=4294967372\n") << true
-                                         << 0 << 0 << 0x4D << iic << 0x4D;
+                                         << 0 << 0 << 0x4C << iic << 0x4C;
+
+    // Files written by hand, as the desktop's profile-file functions read them.
+    QTest::newRow("UTF-8 byte-order mark")
+        << QByteArray("\xEF\xBB\xBF[SerialInterface]\r\nType=0\r\nAddr=0x4E\r\n") << false << 0 << 2 << 0x4E
+        << iic << 0x4E;
+    QTest::newRow("letter case") << QByteArray("[serialinterface]\ntype=0\nADDR=0x4F\n") << false << 0 << 3
+                                 << 0x4F << iic << 0x4F;
+    QTest::newRow("first key wins") << QByteArray("[SerialInterface]\nType=0\nAddr=0x4E\nAddr=0x4F\n")
+                                    << false << 0 << 2 << 0x4E << iic << 0x4E;
+    QTest::newRow("first section wins")
+        << QByteArray("[SerialInterface]\nType=0\n[SerialInterface]\nType=1\nAddr=0x4F\n") << false << 0 << 1
+        << 0x4D << iic << 0x4D;
 }
 
 void TestSettings::loading()
@@ -152,11 +247,31 @@ void TestSettings::loading()
         QCOMPARE(app.readFile("EVM2280.ini"), file);
 }
 
-void TestSettings::unreadableFileFallsBackToDefaults()
+void TestSettings::notARegularFile_data()
 {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("character device") << "device";
+}
+
+void TestSettings::notARegularFile()
+{
+    QFETCH(QString, kind);
     AppFixture app;
-    QVERIFY(QDir(app.path(".")).mkdir("EVM2280.ini"));
+    const QString ini = app.path("EVM2280.ini");
+    if (kind == "folder")
+        QVERIFY(QDir(app.path(".")).mkdir("EVM2280.ini"));
+    else if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0644), 0);
+    else
+        QVERIFY(QFile::link("/dev/null", ini));
+    // Should the program open the FIFO, its open waits for a writer: this one
+    // lets it go on, so the test fails instead of hanging.
+    FifoWatchdog watchdog(kind == "fifo" ? ini : QString());
+
     app.start();
+    QVERIFY2(!watchdog.opened(), "the FIFO was opened");
     const QStringList messages = app.dialogs.texts("message");
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].startsWith("Cannot read the settings file"), qPrintable(messages[0]));
@@ -164,6 +279,106 @@ void TestSettings::unreadableFileFallsBackToDefaults()
     QCOMPARE(app.form()->rgInterface->itemIndex(), 1);
     QCOMPARE(app.form()->DeviceAddress, 0);
     QCOMPARE(app.form()->StatusBar1->currentMessage(), QString("Ready"));
+
+    // A change cannot be stored there, and the thing in the file's place stays.
+    clickItem(app.form()->rgInterface, 0);
+    QCOMPARE(app.dialogs.texts("general").size(), 1);
+    QVERIFY(app.dialogs.texts("general")[0].startsWith("Cannot write the settings file"));
+    app.close();
+    QVERIFY(!watchdog.opened());
+    const QFileInfo after(ini);
+    QVERIFY(after.exists() && !after.isFile());
+}
+
+void TestSettings::fileThatCouldNotBeReadIsNotWrittenOver()
+{
+    AppFixture app;
+    QVERIFY(QDir(app.path(".")).mkdir("EVM2280.ini"));
+    app.start();
+    QCOMPARE(app.dialogs.texts("message").size(), 1);
+
+    // The folder gives way to a file of the user's before the first change.
+    QVERIFY(QDir(app.path(".")).rmdir("EVM2280.ini"));
+    app.writeFile("EVM2280.ini", "; mine\r\n[Window]\r\nLeft=10\r\n");
+    clickItem(app.form()->rgInterface, 0);
+    QVERIFY(app.dialogs.texts("general").isEmpty());
+    QCOMPARE(app.readFile("EVM2280.ini"),
+             QByteArray("; mine\r\n[Window]\r\nLeft=10\r\n[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n"));
+}
+
+void TestSettings::storingKeepsEveryOtherByte_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("item"); // -1: switch from SPI to IIC; else the address item chosen under IIC
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("comments and blank lines")
+        << QByteArray("; EVM settings\r\n\r\n[SerialInterface]\r\n# 0 IIC, 1 "
+                      "SPI\r\nType=0\r\n\r\nAddr=0x4C\r\n; end\r\n")
+        << 2
+        << QByteArray("; EVM settings\r\n\r\n[SerialInterface]\r\n# 0 IIC, 1 "
+                      "SPI\r\nType=0\r\n\r\nAddr=0x4E\r\n; end\r\n");
+    QTest::newRow("quotes and blanks")
+        << QByteArray("[SerialInterface]\nType=\"0\"\n  Addr = \"0x4C\"  \n") << 3
+        << QByteArray("[SerialInterface]\nType=\"0\"\n  Addr = \"0x4F\"  \n");
+    QTest::newRow("other sections and order")
+        << QByteArray("[Window]\r\nLeft=10\r\n[SerialInterface]\r\nAddr=0x4C\r\nType=0\r\n[Other]\r\nk=v\r\n")
+        << 1
+        << QByteArray(
+               "[Window]\r\nLeft=10\r\n[SerialInterface]\r\nAddr=0x4D\r\nType=0\r\n[Other]\r\nk=v\r\n");
+    QTest::newRow("LF only, a new line in CR LF")
+        << QByteArray("[SerialInterface]\nType=0\n\n[Other]\nk=1\n") << 2
+        << QByteArray("[SerialInterface]\nType=0\nAddr=0x4E\r\n\n[Other]\nk=1\n");
+    QTest::newRow("slash and equals sign in section names")
+        << QByteArray("[SerialInterface/Old]\nType=1\n[A=B]\nAddr=3\n[SerialInterface]\nType=0\nAddr=0x4C\n")
+        << 2
+        << QByteArray("[SerialInterface/Old]\nType=1\n[A=B]\nAddr=3\n[SerialInterface]\nType=0\nAddr=0x4E\n");
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n")
+                                     << 1
+                                     << QByteArray(
+                                            "\xEF\xBB\xBF[SerialInterface]\r\nType=0\r\nAddr=0x4D\r\n");
+    QTest::newRow("letter case") << QByteArray("[serialinterface]\ntype=0\naddr=0x4c\n") << 2
+                                 << QByteArray("[serialinterface]\ntype=0\naddr=0x4E\n");
+    QTest::newRow("no section, no last line end")
+        << QByteArray("[Other]\nk=1") << -1
+        << QByteArray("[Other]\nk=1\r\n[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
+}
+
+void TestSettings::storingKeepsEveryOtherByte()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, item);
+    QFETCH(QByteArray, expected);
+    AppFixture app;
+    app.writeFile("EVM2280.ini", file);
+    app.start();
+    TForm1* f = app.form();
+    if (item < 0) {
+        clickItem(f->rgInterface, 0);
+    } else {
+        QVERIFY2(f->cbAddr->isEnabled(), "the file was not read as IIC");
+        chooseAddress(f->cbAddr, item);
+    }
+    QCOMPARE(app.dialogs.texts("general"), QStringList());
+    QCOMPARE(app.readFile("EVM2280.ini"), expected);
+    app.close();
+    QCOMPARE(app.readFile("EVM2280.ini"), expected);
+}
+
+void TestSettings::readOnlyFolderWritableFile()
+{
+    AppFixture app;
+    const QByteArray before = "; kept\r\n[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n";
+    app.writeFile("EVM2280.ini", before);
+    app.start();
+    {
+        NoNewFileIn folder(app.path("."), app.path("EVM2280.ini"));
+        QVERIFY2(folder.refusesNewFiles(), "a new file could still be made in the folder");
+        chooseAddress(app.form()->cbAddr, 3);
+    }
+    QCOMPARE(app.dialogs.texts("general"), QStringList());
+    QCOMPARE(app.readFile("EVM2280.ini"),
+             QByteArray("; kept\r\n[SerialInterface]\r\nType=0\r\nAddr=0x4F\r\n"));
 }
 
 void TestSettings::interfaceChangeReinitialisesAndStores()
