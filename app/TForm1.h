@@ -78,8 +78,12 @@ public:
     bool SuppressWrites = false;
     bool LogHistory = false;
 
-    // Blocking wait of the event thread; tests replace it.
+    // Wait of the event thread inside an operation: windows stay painted and a
+    // close ends it at once, but no user input is handled; tests replace it.
     std::function<void(int ms)> Wait;
+    // The window has been closed (FormClose ran): an operation that was
+    // waiting stops instead of going on.
+    bool isClosed() const { return closed_; }
     Dialogs& dialogs() { return *dialogs_; }
     const QString& libraryName() const { return libraryName_; }
 
@@ -117,7 +121,9 @@ public:
     void imgMouseUp(TImageButton* sender);
     void ExitClick();
     void About2Click();
-    // Runs a handler; an error that escapes it goes to the general error report.
+    // Runs a handler as one operation: the first communication error in it is
+    // reported, later ones are not; an error that escapes it goes to the
+    // general error report.
     template <class F> void guarded(F&& f);
     void reportError(const QString& text);
 
@@ -164,6 +170,10 @@ public:
     // ---- regview/ (menu) ---------------------------------------------------------
     void RegisterMap1Click();
 
+signals:
+    // The main window is being closed; a wait in progress ends.
+    void closing();
+
 protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -179,14 +189,21 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_ = nullptr;
     QHash<QString, QWidget*> controls_;
+    void busyWait(int ms);
+    void startUp();
+
     bool shown_ = false;
     bool closed_ = false;
+    int operationDepth_ = 0; // nesting of guarded() calls
 };
 
 #include "app/apperror.h"
 
 template <class F> void TForm1::guarded(F&& f)
 {
+    // A handler raised from inside another (a control set by RefreshControls)
+    // belongs to the outer operation and keeps its error state.
+    if (operationDepth_++ == 0) ErrorShown = false;
     try {
         f();
     } catch (const AppError& e) {
@@ -194,4 +211,5 @@ template <class F> void TForm1::guarded(F&& f)
     } catch (const std::exception& e) {
         reportError(QString::fromLocal8Bit(e.what()));
     }
+    --operationDepth_;
 }

@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
+
 TSplashForm* SplashForm = nullptr;
 TForm1* Form1 = nullptr;
 TAboutDialog* AboutDialog = nullptr;
@@ -17,6 +19,11 @@ TRegViewForm* RegViewForm = nullptr;
 
 void CreateAppWindows(const AppOptions& options)
 {
+#ifdef SIGXFSZ
+    // A save beyond the process's file-size limit then fails with an error
+    // that is reported, instead of ending the program with the history unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     SplashForm = new TSplashForm;
     SplashForm->show();
     SplashForm->repaint();

@@ -12,12 +12,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QThread>
+#include <QTimer>
 
 TForm1::TForm1(const QString& libraryName, Dialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), libraryName_(libraryName)
@@ -27,7 +28,7 @@ TForm1::TForm1(const QString& libraryName, Dialogs* dialogs, QWidget* parent)
         dialogs = ownDialogs_.get();
     }
     dialogs_ = dialogs;
-    Wait = [](int ms) { QThread::msleep(ulong(ms)); };
+    Wait = [this](int ms) { busyWait(ms); };
     buildLayout();
     connectHandlers();
     guarded([this] { FormCreate(); });
@@ -85,15 +86,37 @@ void TForm1::showEvent(QShowEvent* e)
     QMainWindow::showEvent(e);
     if (shown_) return;
     shown_ = true;
-    guarded([this] { FormShow(); });
+    // The start-up sequence runs once the window is on the screen, so that it
+    // can be closed during a long start-up script.
+    QMetaObject::invokeMethod(this, &TForm1::startUp, Qt::QueuedConnection);
+}
+
+void TForm1::startUp()
+{
+    if (!closed_) guarded([this] { FormShow(); });
+}
+
+void TForm1::busyWait(int ms)
+{
+    if (closed_ || ms <= 0) return;
+    // Paint, expose and timer events go on, so every window stays drawn; user
+    // input waits until the operation is over. A close ends the wait at once.
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &TForm1::closing, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TForm1::FormShow()
 {
     Memo1->clear();
     if (SplashForm) {
-        SplashForm->show();
         SplashForm->setText(QStringLiteral("Loading..."));
+        showPainted(SplashForm);
     }
     auto hideSplash = [] {
         if (SplashForm) SplashForm->hide();
@@ -134,8 +157,8 @@ void TForm1::FormShow()
         SplashForm->Label1->setText(QStringLiteral("Initializing..."));
         bar->setRange(0, 30);
         bar->setValue(0);
-        SplashForm->repaint();
         bar->setVisible(true);
+        SplashForm->repaint();
     }
 
     SuppressWrites = false;
@@ -154,6 +177,10 @@ void TForm1::FormShow()
     SuppressWrites = false;
 
     if (QFileInfo(QStringLiteral("startup.csv")).isFile()) RunScript(QStringLiteral("startup.csv"), false);
+    if (closed_) { // closed during a wait of the start-up script
+        hideSplash();
+        return;
+    }
     RefreshControls();
     hideSplash();
     LogHistory = true;
@@ -184,10 +211,13 @@ void TForm1::closeEvent(QCloseEvent* e)
     if (!closed_) {
         closed_ = true;
         guarded([this] { FormClose(); });
+        emit closing();
     }
     e->accept();
-    // Closing the main window ends the program, whatever else is open.
-    QCoreApplication::quit();
+    // Closing the main window ends the program, whatever else is open. Queued,
+    // so that it also takes effect when the close came before the event loop
+    // ran, or inside an operation's wait.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void TForm1::FormClose()
@@ -196,6 +226,8 @@ void TForm1::FormClose()
         bus.close();
         bus.unload();
     }
+    // An operation interrupted by the close sends nothing more.
+    BoardOpen = 0;
     if (settings) {
         evmlink::ProfileFile* s = settings;
         settings = nullptr;

@@ -16,3 +16,10 @@ public:
     // Set the label text and repaint at once.
     void setText(const QString& text);
 };
+
+// Shows a busy window and returns once it is on the screen and drawn. On X11 a
+// window just mapped is drawn only after the server's expose event has been
+// handled, so a repaint right after show() would draw nothing while the work
+// that follows keeps the event loop from running. Other events than user
+// input are handled meanwhile.
+void showPainted(QWidget* window);

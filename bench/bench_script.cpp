@@ -1,6 +1,8 @@
 // A 100k-line register script through RunScript on the simulated board (IIC),
 // with the register map hidden and shown; the parsing alone; and the cost of
-// one history line early and late in a long log. Prints figures only.
+// one history line early and late in a long log; peak memory of a run of a
+// 100 MiB script of empty lines and of 1e6 register writes against the idle
+// program. Prints figures only.
 
 #include "app/TForm1.h"
 #include "app/appwindows.h"
@@ -12,12 +14,17 @@
 #include "scripts/textfile.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextDocument>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,10 +63,60 @@ double runScript(TForm1* form, const QString& path)
 
 } // namespace
 
+// Peak memory of a process that starts the program and runs one script (or
+// none), in KiB: each figure from a fresh child, since the peak only grows.
+long childPeakKiB(const QString& script)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), script});
+    if (!child.waitForFinished(600000)) return -1;
+    return child.readAllStandardOutput().trimmed().toLong();
+}
+
+int peakChild(const QString& script)
+{
+    BenchApp bench;
+    if (!script.isEmpty()) Form1->RunScript(script, false);
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    std::printf("%ld\n", long(u.ru_maxrss));
+    return 0;
+}
+
+void memoryFigures(const BenchApp& bench)
+{
+    const QString empty = bench.path(QStringLiteral("empty-lines.csv"));
+    const QString writes = bench.path(QStringLiteral("writes.csv"));
+    {
+        QFile f(empty);
+        if (!f.open(QIODevice::WriteOnly)) return;
+        const QByteArray block(1 << 20, '\n'); // 100 MiB of empty lines
+        for (int i = 0; i < 100; ++i) f.write(block);
+    }
+    {
+        QFile f(writes);
+        if (!f.open(QIODevice::WriteOnly)) return;
+        QByteArray block;
+        for (int i = 0; i < 1000; ++i) block += "0x41, 0x5A\r\n";
+        for (int i = 0; i < 1000; ++i) f.write(block); // 1e6 register writes
+    }
+    const long idle = childPeakKiB(QString());
+    const long emptyPeak = childPeakKiB(empty);
+    const long writesPeak = childPeakKiB(writes);
+    std::printf("peak memory, idle program:              %ld KiB\n", idle);
+    std::printf("peak memory, 100 MiB of empty lines:    %ld KiB (+%ld KiB)\n", emptyPeak, emptyPeak - idle);
+    std::printf("peak memory, 1e6 register-write lines:  %ld KiB (+%ld KiB, file %lld KiB)\n", writesPeak,
+                writesPeak - idle, QFileInfo(writes).size() / 1024);
+    QFile::remove(empty);
+    QFile::remove(writes);
+}
+
 int main(int argc, char** argv)
 {
     useOffscreenUnlessChosen();
     QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--peak") == 0) return peakChild(QString::fromLocal8Bit(argv[2]));
     BenchApp bench;
     const QByteArray script = makeScript();
     {
@@ -69,23 +126,32 @@ int main(int argc, char** argv)
     }
     if (Form1->BoardOpen == 0) return 0;
 
-    // Parsing alone: fields and numbers of every line, no register traffic.
-    textfile::Lines lines(script);
+    // Parsing alone: lines, fields and numbers, no register traffic.
     QElapsedTimer t;
     t.start();
+    int lines = 0;
     int writes = 0;
-    for (int i = 0; i < lines.count(); ++i)
-        writes += scriptline::parse(lines.line(i)).kind == scriptline::Kind::Write;
-    const double parseUs = double(t.nsecsElapsed()) / 1000.0 / lines.count();
+    std::vector<std::pair<int, int>> records;
+    records.reserve(kLines);
+    {
+        QBuffer buffer;
+        buffer.setData(script);
+        buffer.open(QIODevice::ReadOnly);
+        textfile::LineReader reader(&buffer);
+        QByteArrayView text;
+        while (reader.next(&text)) {
+            const scriptline::Line l = scriptline::parse(text);
+            ++lines;
+            if (l.kind == scriptline::Kind::Write) {
+                ++writes;
+                records.emplace_back(l.first, l.second);
+            }
+        }
+    }
+    const double parseUs = double(t.nsecsElapsed()) / 1000.0 / lines;
 
     // The same writes without the script: the library call alone, then
     // WriteRegister (call, mirror, map row) alone.
-    std::vector<std::pair<int, int>> records;
-    records.reserve(std::size_t(lines.count()));
-    for (int i = 0; i < lines.count(); ++i) {
-        const scriptline::Line l = scriptline::parse(lines.line(i));
-        records.emplace_back(l.first, l.second);
-    }
     Form1->LogHistory = false;
     t.restart();
     for (const auto& [reg, data] : records) {
@@ -132,7 +198,7 @@ int main(int argc, char** argv)
     const double lateUs = appendBatches();
 
     std::printf("interface: %s\n", Form1->rgInterface->itemIndex() == 0 ? "IIC" : "SPI");
-    std::printf("script lines: %d (register writes %d), boxes shown: %d\n", lines.count(), writes,
+    std::printf("script lines: %d (register writes %d), boxes shown: %d\n", lines, writes,
                 bench.dialogs.shown);
     std::printf("parse only:                 %.3f us/line\n", parseUs);
     std::printf("library call alone:         %.3f us/line\n", libraryUs);
@@ -142,5 +208,6 @@ int main(int argc, char** argv)
     std::printf("history line, near 1k:      %.3f us/line\n", earlyUs);
     std::printf("history line, near 100k:    %.3f us/line (%d lines)\n", lateUs,
                 Form1->Memo1->document()->blockCount() - 1);
+    memoryFigures(bench);
     return 0;
 }

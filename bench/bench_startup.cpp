@@ -60,6 +60,7 @@ int child(int argc, char** argv, bool bare)
     }
     CreateAppWindows();
     Form1->show();
+    QCoreApplication::sendPostedEvents(Form1, QEvent::MetaCall); // the start-up sequence
     reportAndExit();
 }
 

@@ -7,8 +7,6 @@
 #include "app/splashform.h"
 #include "app/widgets.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -24,14 +22,15 @@ constexpr int kResetSettleMs = 1000;
 
 const QString kBusyText = QStringLiteral("Reset in progress ...");
 
+// On the screen and drawn before the reset starts. Clicks and keys meanwhile
+// wait until the operation is over rather than start other work inside it.
 void showBusySplash()
 {
     if (!SplashForm) return;
-    SplashForm->show();
     SplashForm->Label1->setText(kBusyText);
     SplashForm->ProgressBar1->setValue(0);
     SplashForm->ProgressBar1->hide();
-    SplashForm->repaint();
+    showPainted(SplashForm);
 }
 
 void repaintSplash()
@@ -52,6 +51,10 @@ void TForm1::btnMRSTClick()
     WriteRegister(kResetRegister, image.at(kResetRegister) & ~kMrstBit);
     ErrorShown = false;
     Wait(kResetSettleMs);
+    if (closed_) { // the window was closed during the wait
+        hideSplash();
+        return;
+    }
     // The chip is back at its power-on values: take the defaults without
     // sending them again and without adding them to the history.
     SuppressWrites = true;
@@ -74,11 +77,9 @@ void TForm1::bBDRSTClick()
     if (!bus.isLoaded()) return;
     LogHistory = false;
     showBusySplash();
-    // One turn of pending events so the busy window is drawn. Clicks and keys
-    // wait until the reconnect is over rather than start other work inside
-    // it; a close of the window that slipped in ends the reconnect here.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!bus.isLoaded()) {
+    // A close of the window while the busy window was being drawn ends the
+    // reconnect here.
+    if (closed_) {
         hideSplash();
         return;
     }
@@ -87,6 +88,10 @@ void TForm1::bBDRSTClick()
     SuppressWrites = true;
     bus.close();
     Wait(kResetSettleMs);
+    if (closed_) {
+        hideSplash();
+        return;
+    }
     repaintSplash();
 
     ApplyInterface(rgInterface->itemIndex());

@@ -23,7 +23,8 @@ void TForm1::WriteRegister(unsigned reg, int value)
     int shown = 0;
     if (image.mirrorWrite(reg, value, &shown) && RegViewForm)
         RegViewForm->ShowRegister(int(reg) - regs::kFirst, shown);
-    if (LogHistory) AppendHistory(evmlink::recordLine(reg, unsigned(value)));
+    // The byte the chip was given: a saved history replays as a script.
+    if (LogHistory) AppendHistory(evmlink::recordLine(reg, buffer[0]));
 }
 
 std::uint8_t TForm1::ReadRegister(int reg)

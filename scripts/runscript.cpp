@@ -4,12 +4,16 @@
 
 #include "app/dialogs.h"
 #include "app/globals.h"
+#include "app/splashform.h"
 #include "scripts/scriptline.h"
 #include "scripts/scriptprogress.h"
 #include "scripts/textfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
+
+#include <climits>
 
 namespace {
 
@@ -21,22 +25,22 @@ const QString kCaption = QStringLiteral("Script file error");
 // exactly whenever the run pauses (a wait or a message) and where it ends.
 class ProgressSteps {
 public:
-    ProgressSteps(QProgressBar* bar, int lines) : bar_(bar), step_(qMax(1, lines / 200)) {}
-    void at(int i)
+    ProgressSteps(QProgressBar* bar, qint64 lines) : bar_(bar), step_(qMax<qint64>(1, lines / 200)) {}
+    void at(qint64 i)
     {
         if (i >= next_) exact(i);
     }
-    void exact(int i)
+    void exact(qint64 i)
     {
         if (!bar_) return;
-        bar_->setValue(i);
+        bar_->setValue(int(qMin<qint64>(i, INT_MAX)));
         next_ = i + step_;
     }
 
 private:
     QProgressBar* bar_;
-    int step_;
-    int next_ = 0;
+    qint64 step_;
+    qint64 next_ = 0;
 };
 
 } // namespace
@@ -56,29 +60,37 @@ void TForm1::RunScript(const QString& fileName, bool showProgress)
         if (scriptProgress) scriptProgress->hide();
         LogHistory = true;
     };
+    auto cannotRead = [&](const QString& reason) {
+        dialogs_->errorBox(QStringLiteral("Cannot read the script file.\n") + reason, kCaption);
+        endOfRun();
+    };
 
     try {
-        textfile::Lines lines;
-        QString reason;
-        if (!textfile::readLines(fileName, &lines, &reason)) {
-            dialogs_->errorBox(QStringLiteral("Cannot read the script file.\n") + reason, kCaption);
-            endOfRun();
-            return;
+        // Two passes over the file, so that a run holds one chunk of it at a
+        // time: the first counts the lines for the progress bar and finds a
+        // file that cannot be read before anything is written.
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly)) return cannotRead(file.errorString());
+        qint64 count = 0;
+        QByteArrayView text;
+        {
+            textfile::LineReader counter(&file);
+            while (counter.next(&text)) ++count;
+            if (counter.failed()) return cannotRead(counter.errorString());
         }
+        if (!file.seek(0)) return cannotRead(file.errorString());
 
-        const int count = lines.count();
         QProgressBar* bar = scriptProgress ? scriptProgress->ProgressBar1 : nullptr;
-        if (bar) bar->setMaximum(count);
-        if (showProgress && scriptProgress) {
-            scriptProgress->show();
-            scriptProgress->repaint();
-        }
+        if (bar) bar->setMaximum(int(qMin<qint64>(count, INT_MAX)));
+        if (showProgress && scriptProgress) showPainted(scriptProgress);
 
         ProgressSteps progress(bar, count);
+        textfile::LineReader lines(&file);
         bool stopped = false;
-        for (int i = 0; i < count && !stopped; ++i) {
+        qint64 i = 0;
+        for (; !stopped && lines.next(&text); ++i) {
             progress.at(i);
-            const scriptline::Line line = scriptline::parse(lines.line(i));
+            const scriptline::Line line = scriptline::parse(text);
             switch (line.kind) {
             case scriptline::Kind::Write:
                 WriteRegister(unsigned(line.first), line.second);
@@ -88,6 +100,7 @@ void TForm1::RunScript(const QString& fileName, bool showProgress)
             case scriptline::Kind::Wait:
                 progress.exact(i);
                 if (Wait) Wait(line.first);
+                stopped = closed_; // the window was closed during the wait
                 break;
             case scriptline::Kind::BadWait:
             case scriptline::Kind::BadRecord:
@@ -98,7 +111,8 @@ void TForm1::RunScript(const QString& fileName, bool showProgress)
                 break;
             }
         }
-        if (!stopped && count > 0) progress.exact(count - 1);
+        if (lines.failed()) return cannotRead(lines.errorString());
+        if (!stopped && i > 0) progress.exact(i - 1);
     } catch (...) {
         endOfRun();
         throw;

@@ -1,39 +1,60 @@
 #include "scripts/textfile.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QSaveFile>
 
 namespace textfile {
 
-Lines::Lines(QByteArray bytes) : bytes_(std::move(bytes))
+namespace {
+// Large enough that a read costs little per line, small against any file.
+constexpr qint64 kChunk = 64 * 1024;
+} // namespace
+
+bool LineReader::next(QByteArrayView* line)
 {
-    const char* const base = bytes_.constData();
-    const char* const end = base + bytes_.size();
-    const char* p = base;
-    while (p != end) {
-        const char* start = p;
-        while (p != end && *p != '\n' && *p != '\r') ++p;
-        spans_.push_back({start - base, p - start});
-        if (p == end) break;
-        if (*p == '\r' && p + 1 != end && p[1] == '\n') ++p;
-        ++p;
+    for (;;) {
+        const char* const b = buffer_.constData();
+        const qsizetype n = buffer_.size();
+        qsizetype i = scan_;
+        while (i < n && b[i] != '\n' && b[i] != '\r') ++i;
+        if (i < n && !(b[i] == '\r' && i + 1 == n && !atEnd_)) {
+            *line = QByteArrayView(b + start_, i - start_);
+            const bool crlf = b[i] == '\r' && i + 1 < n && b[i + 1] == '\n';
+            start_ = scan_ = i + (crlf ? 2 : 1);
+            return true;
+        }
+        if (atEnd_) {
+            if (start_ == n) return false;
+            *line = QByteArrayView(b + start_, n - start_);
+            start_ = scan_ = n;
+            return true;
+        }
+        scan_ = i; // a CR last in the buffer waits to see whether LF follows
+        if (!fill()) return false;
     }
 }
 
-bool readLines(const QString& path, Lines* lines, QString* error)
+bool LineReader::fill()
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
+    buffer_.remove(0, start_);
+    scan_ -= start_;
+    start_ = 0;
+    const qsizetype old = buffer_.size();
+    buffer_.resize(old + kChunk);
+    const qint64 got = device_->read(buffer_.data() + old, kChunk);
+    buffer_.resize(old + qMax<qint64>(got, 0));
+    if (got < 0) {
+        failed_ = atEnd_ = true;
         return false;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    *lines = Lines(std::move(bytes));
+    if (got == 0) atEnd_ = true;
     return true;
+}
+
+QString LineReader::errorString() const
+{
+    return device_->errorString();
 }
 
 bool writeAtomic(const QString& path, const QByteArray& bytes, QString* error)

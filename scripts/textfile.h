@@ -5,36 +5,33 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <vector>
+class QIODevice;
 
 namespace textfile {
 
-// The bytes of a text file and where its lines lie. A line ends at CR LF, at a
-// lone LF or at a lone CR; a line end after the last line adds no line.
-class Lines {
+// Reads a text device line by line, holding no more than one chunk and the
+// line in hand, whatever the size of the file. A line ends at CR LF, at a lone
+// LF or at a lone CR; a line end after the last line adds no line.
+class LineReader {
 public:
-    Lines() = default;
-    explicit Lines(QByteArray bytes);
-    int count() const { return int(spans_.size()); }
-    QByteArrayView line(int i) const
-    {
-        const Span& s = spans_[std::size_t(i)];
-        return QByteArrayView(bytes_.constData() + s.start, s.length);
-    }
-    const QByteArray& bytes() const { return bytes_; }
+    // device: open for reading, positioned where the text starts.
+    explicit LineReader(QIODevice* device) : device_(device) {}
+    // The next line without its end, valid until the next call. False at the
+    // end of the text, and when reading fails (failed() tells).
+    bool next(QByteArrayView* line);
+    bool failed() const { return failed_; }
+    QString errorString() const;
 
 private:
-    struct Span {
-        qsizetype start;
-        qsizetype length;
-    };
-    QByteArray bytes_;
-    std::vector<Span> spans_;
-};
+    bool fill();
 
-// Reads the whole file. Returns false, with a reason in *error, when the file
-// cannot be opened or read.
-bool readLines(const QString& path, Lines* lines, QString* error);
+    QIODevice* device_;
+    QByteArray buffer_;
+    qsizetype start_ = 0; // first byte of the line in hand
+    qsizetype scan_ = 0;  // where the search for its end goes on
+    bool atEnd_ = false;
+    bool failed_ = false;
+};
 
 // Replaces the file with bytes, or leaves it as it was: the bytes go to a
 // temporary file beside it that takes the file's place only once it is

@@ -14,7 +14,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 
 #ifdef _WIN32
@@ -30,7 +33,6 @@ FileSizeLimit::FileSizeLimit(qint64 bytes)
     rlimit l{};
     getrlimit(RLIMIT_FSIZE, &l);
     old_ = l.rlim_cur;
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN); // a failed write, not a killed process
     l.rlim_cur = rlim_t(bytes);
     setrlimit(RLIMIT_FSIZE, &l);
 }
@@ -41,7 +43,6 @@ FileSizeLimit::~FileSizeLimit()
     getrlimit(RLIMIT_FSIZE, &l);
     l.rlim_cur = rlim_t(old_);
     setrlimit(RLIMIT_FSIZE, &l);
-    std::signal(SIGXFSZ, oldHandler_);
 }
 
 bool FileSizeLimit::supported()
@@ -266,7 +267,11 @@ void AppFixture::create()
     AppOptions o;
     o.libraryName = library;
     o.dialogs = &dialogs;
-    o.wait = [this](int ms) { waits.append(ms); };
+    if (!realWait)
+        o.wait = [this](int ms) {
+            waits.append(ms);
+            if (onWait) onWait(ms);
+        };
     CreateAppWindows(o);
     created_ = true;
 }
@@ -275,6 +280,8 @@ void AppFixture::start()
 {
     if (!created_) create();
     Form1->show();
+    // The start-up sequence is queued by the first show: run it now.
+    QCoreApplication::sendPostedEvents(Form1, QEvent::MetaCall);
 }
 
 void AppFixture::startOverIic()
@@ -291,4 +298,20 @@ void AppFixture::close()
 TForm1* AppFixture::form() const
 {
     return Form1;
+}
+
+double shownOnScreen(QWidget* window)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return -1;
+    const QRect g = window->geometry(); // the client area, in screen coordinates
+    const QImage screen = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, g.x(), g.y(), g.width(), g.height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage own = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (screen.size() != own.size() || own.isNull()) return 0;
+    qint64 same = 0;
+    for (int y = 0; y < own.height(); ++y)
+        for (int x = 0; x < own.width(); ++x) same += screen.pixel(x, y) == own.pixel(x, y);
+    return double(same) / (qint64(own.width()) * own.height());
 }

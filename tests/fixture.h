@@ -12,7 +12,9 @@
 #include <functional>
 
 // While it lives, every write past `bytes` fails, for root as well, as on a
-// full disk. Only where the platform has file size limits (supported()).
+// full disk, and raises SIGXFSZ, which the program ignores (the program's
+// windows must exist). Only where the platform has file size limits
+// (supported()).
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(qint64 bytes);
@@ -23,7 +25,6 @@ public:
 
 private:
     unsigned long long old_ = 0;
-    void (*oldHandler_)(int) = nullptr;
 };
 
 // A settings file that selects IIC at the simulator's strapped address.
@@ -93,6 +94,11 @@ private:
     void record(const QString& kind, const QString& text, const QString& caption);
 };
 
+// How much of a shown top-level window, as the X server has it on the screen
+// now, matches what the widget renders (0..1). -1 where there is no screen to
+// read from (the offscreen platform): the caller skips.
+double shownOnScreen(QWidget* window);
+
 class AppFixture {
 public:
     // library: what the program loads; simLibrary: the simulator instance the
@@ -114,7 +120,9 @@ public:
     QString library;
     SimBoard sim;
     RecordingDialogs dialogs;
-    QList<int> waits; // every wait the program asked for, in ms
+    QList<int> waits;                // every wait the program asked for, in ms
+    std::function<void(int)> onWait; // called in each recorded wait
+    bool realWait = false;           // the program's own wait instead (set before create)
 
 private:
     QTemporaryDir dir_;

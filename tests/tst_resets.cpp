@@ -81,6 +81,7 @@ struct WaitSeen {
     bool splashVisible = false;
     QString text;
     bool barVisible = true;
+    double onScreen = -1; // share of the busy window drawn on the X server's screen
 };
 
 void watchWaits(AppFixture& app, WaitSeen& seen)
@@ -90,7 +91,16 @@ void watchWaits(AppFixture& app, WaitSeen& seen)
         seen.splashVisible = SplashForm->isVisible();
         seen.text = SplashForm->Label1->text();
         seen.barVisible = SplashForm->ProgressBar1->isVisible();
+        seen.onScreen = shownOnScreen(SplashForm);
     };
+}
+
+// The busy window was on the screen, drawn, while the program waited (only an
+// X server shows whether it was).
+void verifyDrawnDuringWait(const WaitSeen& seen)
+{
+    if (seen.onScreen < 0) return;
+    QVERIFY2(seen.onScreen > 0.98, qPrintable(QString::number(seen.onScreen)));
 }
 } // namespace
 
@@ -136,6 +146,7 @@ void TestResets::mrstResetsChipAndPanel()
     QVERIFY(seen.splashVisible);
     QCOMPARE(seen.text, QString("Reset in progress ..."));
     QVERIFY(!seen.barVisible);
+    verifyDrawnDuringWait(seen);
     QVERIFY(!SplashForm->isVisible());
 
     QVERIFY(f->image.bytes == defaultsFrom(f->image));
@@ -238,6 +249,7 @@ void TestResets::reconnectSetsBoardUpAgain()
     QVERIFY(seen.splashVisible);
     QCOMPARE(seen.text, QString("Reset in progress ..."));
     QVERIFY(!seen.barVisible);
+    verifyDrawnDuringWait(seen);
     QVERIFY(!SplashForm->isVisible());
 
     QCOMPARE(f->BoardOpen, 1);

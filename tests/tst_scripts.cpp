@@ -3,6 +3,7 @@
 #include "tests/fixture.h"
 
 #include "app/globals.h"
+#include "app/splashform.h"
 #include "scripts/scriptprogress.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -77,6 +79,7 @@ private slots:
     void startupScript_data();
     void startupScript();
     void startupFolderIsNoScript();
+    void closeEndsTheStartupScriptsWait();
 };
 
 void TestScripts::registerLines_data()
@@ -296,14 +299,17 @@ void TestScripts::progressFollowsTheLines()
     app.writeFile("long.csv", script);
     int positionAtWait = -1;
     bool visibleAtWait = false;
+    double onScreenAtWait = -1;
     app.form()->Wait = [&](int) {
         positionAtWait = bar()->value();
         visibleAtWait = scriptProgress->isVisible();
+        onScreenAtWait = shownOnScreen(scriptProgress); // drawn, bar position included
     };
     app.form()->RunScript("long.csv", true);
     QCOMPARE(bar()->maximum(), 1000);
     QCOMPARE(positionAtWait, 537);
     QVERIFY(visibleAtWait);
+    if (onScreenAtWait >= 0) QVERIFY2(onScreenAtWait > 0.98, qPrintable(QString::number(onScreenAtWait)));
     QCOMPARE(bar()->value(), 999);
     QVERIFY(!scriptProgress->isVisible());
     QCOMPARE(scriptProgress->windowTitle(), QString("Script progress"));
@@ -395,15 +401,18 @@ void TestScripts::startupScript()
     app.create();
     QList<int> waits;
     bool dialogShown = false;
+    double splashOnScreen = -1;
     app.form()->Wait = [&](int ms) {
         waits << ms;
         dialogShown = dialogShown || scriptProgress->isVisible();
+        splashOnScreen = shownOnScreen(SplashForm);
     };
     app.start();
     auto* memo = app.find<QPlainTextEdit>("Memo1");
     if (board) {
         QCOMPARE(waits, QList<int>{12});
         QVERIFY(!dialogShown);
+        if (splashOnScreen >= 0) QVERIFY2(splashOnScreen > 0.98, qPrintable(QString::number(splashOnScreen)));
         QVERIFY(app.sim.chipWrites().contains("44=5A"));
         QCOMPARE(app.sim.reg(0x44), 0x5A);
         QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
@@ -424,6 +433,30 @@ void TestScripts::startupFolderIsNoScript()
     app.start();
     QVERIFY(app.dialogs.shown.isEmpty()); // nothing to run and nothing to say
     QVERIFY(app.form()->LogHistory);
+}
+
+// A start-up script that waits for ever: closing the window ends the wait at
+// once, and the program closes as usual, without running the rest.
+void TestScripts::closeEndsTheStartupScriptsWait()
+{
+    AppFixture app;
+    app.realWait = true;
+    app.writeFile("EVM2280.ini", kIic);
+    app.writeFile("startup.csv", "0x44, 0x5A\r\nsleep 2147483647\r\n0x43, 0x01\r\n");
+    app.create();
+    bool closedDuringWait = false;
+    QTimer::singleShot(50, [&] {
+        closedDuringWait = SplashForm->isVisible();
+        app.form()->close();
+    });
+    app.start();
+    QVERIFY(closedDuringWait);
+    QVERIFY(app.form()->isClosed());
+    QCOMPARE(app.sim.chipWrites(), QStringList{"44=5A"});
+    QCOMPARE(app.sim.traceOf("close").size(), 1);
+    QCOMPARE(app.sim.trace().last(), QString("close"));
+    QVERIFY(!SplashForm->isVisible());
+    QVERIFY(app.dialogs.shown.isEmpty());
 }
 
 QTEST_MAIN(TestScripts)

@@ -1,8 +1,10 @@
 // The register transport: flags, mirror, history lines and error reports.
 
+#include "app/widgets.h"
 #include "link/linktext.h"
 #include "tests/fixture.h"
 
+#include <QAction>
 #include <QPlainTextEdit>
 #include <QtTest>
 
@@ -25,6 +27,7 @@ private slots:
     void failedWriteIsStillMirroredAndLogged();
     void addressesOutsideTheImageReachTheChip();
     void valueAboveAByte();
+    void eachOperationReportsItsFirstError();
 };
 
 void TestTransport::texts_data()
@@ -162,7 +165,38 @@ void TestTransport::valueAboveAByte()
     f->WriteRegister(0x41, 0x1FF);
     QCOMPARE(app.sim.chipWrites(), QStringList{"41=FF"});
     QCOMPARE(int(f->image.at(0x41)), 0xFF);
-    QCOMPARE(history(f), QStringList{"0x41, 0x1FF"});
+    QCOMPARE(history(f), QStringList{"0x41, 0xFF"});
+}
+
+// One report per operation: the first failure of a user's action is shown,
+// the rest of that action's failures are not, and the next action that fails
+// is reported again.
+void TestTransport::eachOperationReportsItsFirstError()
+{
+    AppFixture app;
+    app.startOverIic();
+    TForm1* f = app.form();
+    app.sim.failWrite(0, -1, 0x1F);
+    const QString wrErr = "Communication error: WRERR001F";
+
+    app.writeFile("three.csv", "0x44, 0x01\r\n0x45, 0x02\r\n0x46, 0x03\r\n");
+    app.dialogs.openAnswers << app.path("three.csv");
+    f->findChild<QAction*>("Open1")->trigger();
+    QCOMPARE(app.dialogs.texts("message"), QStringList{wrErr});
+
+    app.dialogs.clear();
+    f->RDA_reg->setText("0x41");
+    f->RDA_data->setText("0x12");
+    QTest::mouseClick(f->imgWrite, Qt::LeftButton);
+    QTest::mouseClick(f->imgWrite, Qt::LeftButton);
+    QCOMPARE(app.dialogs.texts("message"), (QStringList{wrErr, wrErr}));
+
+    app.dialogs.clear();
+    app.sim.failRead(0x50, 0x22);
+    app.dialogs.saveAnswers << app.path("snap.csv");
+    f->findChild<QAction*>("SaveRegisterDump")->trigger();
+    QCOMPARE(app.dialogs.texts("message"),
+             QStringList{"Communication error: RDERR0022\nPlease check interface setting."});
 }
 
 QTEST_MAIN(TestTransport)
