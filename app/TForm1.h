@@ -7,6 +7,7 @@
 //   registers/  bindings, RefreshControls, attenuation, zero lamps
 //   scripts/    RunScript, snapshot, direct access, history
 
+#include "app/tabrows.h"
 #include "link/hxbus.h"
 #include "link/linksettings.h"
 #include "registers/bindings.h"
@@ -30,7 +31,6 @@ class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QStatusBar;
-class QTabWidget;
 class TEdit;
 class TImageButton;
 class TRadioGroup;
@@ -88,7 +88,7 @@ public:
     const QString& libraryName() const { return libraryName_; }
 
     // ---- Controls the logic uses (all created by the layout) -------------------
-    QTabWidget* MainTab = nullptr;
+    TTabRows* MainTab = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* imgConnection = nullptr;
     TRadioGroup* rgInterface = nullptr;

@@ -6,6 +6,7 @@
 #include "app/dialogs.h"
 #include "app/form1_controls.h"
 #include "app/pictures.h"
+#include "app/tabrows.h"
 #include "app/widgets.h"
 
 #include <QAction>
@@ -18,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTabWidget>
 
 #include <type_traits>
 
@@ -55,11 +55,11 @@ public:
         QWidget* w = nullptr;
         switch (d.kind) {
         case Kind::Tabs:
-            w = new QTabWidget(parent);
+            w = new TTabRows(parent);
             break;
         case Kind::Page: {
             w = new QWidget;
-            static_cast<QTabWidget*>(parent)->addTab(w, d.text);
+            static_cast<TTabRows*>(parent)->addTab(w, d.text);
             break;
         }
         case Kind::Group:

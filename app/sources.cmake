@@ -5,6 +5,7 @@ list(APPEND EVM_WINDOW_SOURCES
   app/globals.h
   app/dialogs.cpp app/dialogs.h
   app/widgets.cpp app/widgets.h
+  app/tabrows.cpp app/tabrows.h
   app/splashform.cpp app/splashform.h
   app/aboutdialog.cpp app/aboutdialog.h
   app/appwindows.cpp app/appwindows.h

@@ -1,7 +1,7 @@
 // The main window's controls as the handlers and the user meet them: item
 // lists and Tags that encode register fields, hidden and disabled controls,
-// the image buttons' pressed look and clicks, the wiring of the panel
-// families, and Exit.
+// the tab control's rows, the image buttons' pressed look and clicks, the
+// wiring of the panel families, and Exit.
 
 #include "app/widgets.h"
 #include "registers/bindingtables.h"
@@ -11,8 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
-#include <QTabBar>
-#include <QTabWidget>
+#include <QScreen>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -34,6 +34,46 @@ const QStringList kDacFormats = {"24bit IIS",
                                  "24bit High speed IIS TDM",
                                  "24bit High speed Left Justified TDM"};
 
+// A tab's rectangle in the tab control's coordinates.
+QRect tabRect(TForm1* f, int index)
+{
+    return f->MainTab->tabRect(index);
+}
+
+// Top of the page area: the tabs stand above it.
+int pageTop(TForm1* f)
+{
+    return f->MainTab->currentWidget()->mapTo(f->MainTab, QPoint(0, 0)).y();
+}
+
+// Top of the row next to the page: the lowest row.
+int frontRowTop(TForm1* f)
+{
+    int top = 0;
+    for (int i = 0; i < f->MainTab->count(); ++i) top = std::max(top, tabRect(f, i).top());
+    return top;
+}
+
+// What the X server shows of `r` (in w's coordinates).
+QImage onScreen(QWidget* w, const QRect& r)
+{
+    const QPoint g = w->mapToGlobal(r.topLeft());
+    return QGuiApplication::primaryScreen()->grabWindow(0, g.x(), g.y(), r.width(), r.height()).toImage();
+}
+
+bool uniform(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != image.pixel(0, 0)) return false;
+    return true;
+}
+
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
 const QStringList kHidden = {"Label24",  "cbADCSAM",      "Label62", "cbADCMasterSlave", "Label26",
                              "cbADCFMT", "rgDACAttSpeed", "cHPCC",   "GroupBox15"};
 } // namespace
@@ -47,6 +87,8 @@ private slots:
     void everyPanelControlIsBound();
     void hiddenControlsNeverShow();
     void masterSlaveTakesNoInput();
+    void everyTabShowsOnRows();
+    void pickedTabsRowMovesNextToThePage();
     void comboFromCodeIsSilentUserPickWrites();
     void checkBoxFromCodeWrites();
     void imageButtonPressedLook_data();
@@ -187,9 +229,8 @@ void TestLayout::hiddenControlsNeverShow()
     hidden << f->control("GroupBox15")->findChildren<QWidget*>();
     QVERIFY(hidden.size() > kHidden.size() + 10); // the overflow group's lamps, labels and buttons
 
-    QTabBar* bar = f->MainTab->tabBar();
     for (int page = 0; page < f->MainTab->count(); ++page) {
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+        QTest::mouseClick(f->MainTab, Qt::LeftButton, {}, f->MainTab->tabRect(page).center());
         QCOMPARE(f->MainTab->currentIndex(), page);
         // The page itself is on screen, so a hidden control is hidden for itself.
         QVERIFY(f->MainTab->currentWidget()->isVisibleTo(f));
@@ -202,6 +243,114 @@ void TestLayout::hiddenControlsNeverShow()
     f->MainTab->setCurrentIndex(0);
     QVERIFY(f->control("cbDACFMT")->isVisible());
     QVERIFY(f->control("cbDACSAM")->isVisible());
+}
+
+// All five tabs are on screen at once, on rows inside the control's width,
+// with no scroll arrows; the pages below them still hold their controls.
+void TestLayout::everyTabShowsOnRows()
+{
+    AppFixture app;
+    app.start();
+    TForm1* f = app.form();
+    QVERIFY(QTest::qWaitForWindowExposed(f));
+    auto* tabs = f->MainTab;
+    QCOMPARE(tabs->geometry(), QRect(24, 37, 458, 420));
+    QCOMPARE(tabs->currentWidget()->objectName(), QString("DACADCFunc"));
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i) captions << tabs->tabText(i);
+    QCOMPARE(captions, QStringList({"DAC Inteface and Sampling Mode", "DAC Operation", "DAC Attenuation",
+                                    "DAC Zero Flag", "DAC Analog Mute Function Control"}));
+
+    const QRect tabArea(0, 0, tabs->width(), pageTop(f));
+    QSet<int> rowTops;
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect r = tabRect(f, i);
+        QVERIFY2(tabArea.contains(r), qPrintable(captions[i]));
+        QVERIFY2(r.width() > tabs->fontMetrics().horizontalAdvance(captions[i]), qPrintable(captions[i]));
+        for (int j = 0; j < i; ++j) QVERIFY2(!r.intersects(tabRect(f, j)), qPrintable(captions[i]));
+        rowTops << r.top();
+    }
+    QVERIFY(rowTops.size() > 1);
+    for (QToolButton* b : tabs->findChildren<QToolButton*>()) QVERIFY(!b->isVisible());
+    // Taller tab rows leave less room below: no control may be cut off.
+    for (int i = 0; i < tabs->count(); ++i) {
+        QWidget* page = tabs->widget(i);
+        for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!w->isHidden()) QVERIFY2(page->rect().contains(w->geometry()), qPrintable(w->objectName()));
+    }
+
+    if (!onX11()) QSKIP("the pixels on screen need an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+    for (int i = 0; i < tabs->count(); ++i)
+        QVERIFY2(!uniform(onScreen(tabs, tabRect(f, i))), qPrintable(captions[i]));
+}
+
+// As on the desktop: the row of the tab picked, by mouse or keyboard, moves
+// next to the page and the other rows move back.
+void TestLayout::pickedTabsRowMovesNextToThePage()
+{
+    AppFixture app;
+    app.start();
+    TForm1* f = app.form();
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    auto* tabs = f->MainTab;
+    const int front = frontRowTop(f);
+    QList<int> frontRow, backRows;
+    for (int i = 0; i < tabs->count(); ++i) (tabRect(f, i).top() == front ? frontRow : backRows) << i;
+    QVERIFY(frontRow.contains(0));
+    QVERIFY(!backRows.isEmpty());
+    const QRect strip(0, 0, tabs->width(), pageTop(f));
+    const QImage before = onX11() ? onScreen(tabs, strip) : QImage();
+
+    const int last = tabs->count() - 1;
+    QCOMPARE(backRows.last(), last);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabRect(f, last).center());
+    QCOMPARE(tabs->currentIndex(), last);
+    QVERIFY(tabs->currentWidget()->isVisible());
+    QCOMPARE(tabRect(f, last).top(), front);
+    for (int i : frontRow) QVERIFY(tabRect(f, i).top() < front);
+    if (onX11()) QTRY_VERIFY(onScreen(tabs, strip) != before);
+    QCOMPARE(QApplication::focusWidget(), tabs);
+
+    // A tab of the front row moves no row.
+    QCOMPARE(tabRect(f, last - 1).top(), front);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabRect(f, last - 1).center());
+    QCOMPARE(tabs->currentIndex(), last - 1);
+    QCOMPARE(tabRect(f, last).top(), front);
+
+    // Arrows step without wrapping while the control has the focus; a tab
+    // reached by key brings its row forward.
+    QTest::keyClick(tabs, Qt::Key_Right);
+    QTest::keyClick(tabs, Qt::Key_Down);
+    QCOMPARE(tabs->currentIndex(), last);
+    QTest::keyClick(tabs, Qt::Key_Up);
+    QTest::keyClick(tabs, Qt::Key_Left);
+    QCOMPARE(tabs->currentIndex(), last - 2);
+    QCOMPARE(tabRect(f, last - 2).top(), front);
+    QVERIFY(tabRect(f, last).top() < front);
+    // An arrow that a control on the page leaves unused turns no page.
+    auto* edit = tabs->currentWidget()->findChild<TEdit*>();
+    QVERIFY(edit);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Up);
+    QCOMPARE(tabs->currentIndex(), last - 2);
+    // Ctrl+Tab and Ctrl+Shift+Tab work from a control on the page, and wrap.
+    auto onPage = [tabs] {
+        for (QWidget* w : tabs->currentWidget()->findChildren<QWidget*>())
+            if (w->isVisible() && w->isEnabled() && w->focusPolicy() != Qt::NoFocus) {
+                w->setFocus();
+                return w;
+            }
+        return static_cast<QWidget*>(nullptr);
+    };
+    for (int expected : {last - 1, last, 0}) {
+        QTest::keyClick(onPage(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), expected);
+        QCOMPARE(tabRect(f, expected).top(), front);
+    }
+    QTest::keyClick(onPage(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(tabs->currentIndex(), last);
+    QCOMPARE(tabRect(f, last).top(), front);
 }
 
 void TestLayout::masterSlaveTakesNoInput()
