@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFont>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -28,7 +27,7 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, 
 } // namespace
 
 TAboutDialog::TAboutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    : TNoEscapeDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About"));
@@ -94,17 +93,6 @@ void TAboutDialog::showEvent(QShowEvent* e)
         move(frame.topLeft());
     }
     QDialog::showEvent(e);
-}
-
-// The box has no Cancel button: Escape ends nothing; OK, Enter and the
-// close box do.
-void TAboutDialog::keyPressEvent(QKeyEvent* e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 QString versionText(int v)

@@ -1,13 +1,13 @@
 #pragma once
 // Help > About: chip family, program version, library version and port.
 
-#include <QDialog>
+#include "app/widgets.h"
 
 class QFrame;
 class QLabel;
 class QPushButton;
 
-class TAboutDialog : public QDialog {
+class TAboutDialog : public TNoEscapeDialog {
     Q_OBJECT
 public:
     explicit TAboutDialog(QWidget* parent = nullptr);
@@ -30,7 +30,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // The library version as "%1d.%1d.%1d.%1d": v/4096, (v%4096)/256, (v%256)/16,

@@ -177,3 +177,12 @@ void TEdit::keyReleaseEvent(QKeyEvent* e)
     QLineEdit::keyReleaseEvent(e);
     if (!e->isAutoRepeat()) emit keyUp(e->key());
 }
+
+void TNoEscapeDialog::keyPressEvent(QKeyEvent* e)
+{
+    if (e->matches(QKeySequence::Cancel)) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}

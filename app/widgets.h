@@ -3,6 +3,7 @@
 // relies on.
 
 #include <QButtonGroup>
+#include <QDialog>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -90,6 +91,17 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+};
+
+// A window without a Cancel button: Escape closes nothing (a QDialog would
+// reject itself); its own buttons and the title bar's close box do.
+class TNoEscapeDialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // Enter in either of its two forms.

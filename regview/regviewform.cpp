@@ -15,7 +15,7 @@ constexpr int kHeaderLeft = 8, kHeaderTop = 8;
 
 } // namespace
 
-TRegViewForm::TRegViewForm(QWidget* parent) : QDialog(parent)
+TRegViewForm::TRegViewForm(QWidget* parent) : TNoEscapeDialog(parent)
 {
     setObjectName(QStringLiteral("RegViewForm"));
     setWindowTitle(QStringLiteral("Register View"));

@@ -2,7 +2,8 @@
 // The register map window: one row per register, one cell per bit, coloured
 // by the bit's value.
 
-#include <QDialog>
+#include "app/widgets.h"
+
 #include <QPalette>
 
 #include <array>
@@ -12,7 +13,8 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-class TRegViewForm : public QDialog {
+// Hidden only by Close and the close box, not by Escape.
+class TRegViewForm : public TNoEscapeDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = 31;        // registers 0x40..0x5E

@@ -62,7 +62,7 @@ private slots:
     void writeOutsideTheMapChangesNoRow();
     void shownWindowRepaintsAfterWrites();
     void reopenedWindowShowsWritesMadeWhileHidden();
-    void closingHidesAndKeepsTheWindow();
+    void onlyCloseAndTheCloseBoxHideTheWindow();
 };
 
 void TestRegView::gridShowsSixteenNamedRows()
@@ -203,11 +203,22 @@ void TestRegView::reopenedWindowShowsWritesMadeWhileHidden()
     QCOMPARE(rowOnScreen(shot, 3), 0x0F);
 }
 
-void TestRegView::closingHidesAndKeepsTheWindow()
+// Escape hides nothing; the Close button and the title bar's close box hide
+// the window and keep it, still following the writes.
+void TestRegView::onlyCloseAndTheCloseBoxHideTheWindow()
 {
     AppFixture app;
     app.startOverIic();
     QPointer<TRegViewForm> v = RegViewForm;
+    app.form()->RegisterMap1Click();
+    QVERIFY(QTest::qWaitForWindowExposed(v));
+    QTest::keyClick(v, Qt::Key_Escape);
+    v->bClose->setFocus();
+    QTest::keyClick(v->bClose, Qt::Key_Escape);
+    QVERIFY(v->isVisible());
+
+    QTest::mouseClick(v->bClose, Qt::LeftButton);
+    QVERIFY(!v->isVisible());
     app.form()->RegisterMap1Click();
     QVERIFY(v->isVisible());
     v->close(); // the title bar's close box
