@@ -126,7 +126,10 @@ public:
         w->setObjectName(d.name);
         if (d.kind != Kind::Page) w->setGeometry(d.place);
         if (d.tag != layout::kNoTag) setTag(w, d.tag);
-        if (!d.hint.isEmpty()) w->setToolTip(d.hint);
+        if (d.hint.isEmpty())
+            showOwnHintOnly(w); // not its group's
+        else
+            w->setToolTip(d.hint);
         if (d.flags & layout::Px11) w->setFont(arialPx(11));
         if (d.flags & layout::Px9) w->setFont(arialPx(9));
         if (d.flags & layout::Disabled) w->setEnabled(false);

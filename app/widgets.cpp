@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QVariant>
 
 int tagOf(const QObject* control)
@@ -176,6 +177,30 @@ void TEdit::keyReleaseEvent(QKeyEvent* e)
 {
     QLineEdit::keyReleaseEvent(e);
     if (!e->isAutoRepeat()) emit keyUp(e->key());
+}
+
+namespace {
+class OwnHintOnly : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::ToolTip || !static_cast<QWidget*>(watched)->toolTip().isEmpty())
+            return false;
+        QToolTip::hideText();
+        e->accept(); // answered: not passed on to the parent
+        return true;
+    }
+};
+} // namespace
+
+void showOwnHintOnly(QWidget* control)
+{
+    static QPointer<OwnHintOnly> filter;
+    if (!filter) {
+        filter = new OwnHintOnly;
+        filter->setParent(QCoreApplication::instance()); // one for all controls, gone with the application
+    }
+    control->installEventFilter(filter);
 }
 
 void TNoEscapeDialog::keyPressEvent(QKeyEvent* e)

@@ -93,6 +93,11 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
 };
 
+// Qt offers a tooltip request that a widget leaves unanswered to its parent,
+// so a label in a group would show the group's hint. A control passed here
+// answers the request itself: with its own hint, or with none at all.
+void showOwnHintOnly(QWidget* control);
+
 // A window without a Cancel button: Escape closes nothing (a QDialog would
 // reject itself); its own buttons and the title bar's close box do.
 class TNoEscapeDialog : public QDialog {

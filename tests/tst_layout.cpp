@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScreen>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -89,6 +91,7 @@ private slots:
     void masterSlaveTakesNoInput();
     void everyTabShowsOnRows();
     void pickedTabsRowMovesNextToThePage();
+    void onlyControlsWithAHintShowATooltip();
     void comboFromCodeIsSilentUserPickWrites();
     void checkBoxFromCodeWrites();
     void imageButtonPressedLook_data();
@@ -351,6 +354,32 @@ void TestLayout::pickedTabsRowMovesNextToThePage()
     QTest::keyClick(onPage(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(tabs->currentIndex(), last);
     QCOMPARE(tabRect(f, last).top(), front);
+}
+
+// Qt hands a tooltip request that a control leaves unanswered to its parent;
+// a control without a hint of its own shows none, whatever its group has.
+void TestLayout::onlyControlsWithAHintShowATooltip()
+{
+    AppFixture app;
+    app.start();
+    TForm1* f = app.form();
+    f->MainTab->setCurrentIndex(f->MainTab->indexOf(f->control("AnalogPath")));
+    QVERIFY(QTest::qWaitForWindowExposed(f));
+    auto tipOver = [](QWidget* w) {
+        const QPoint at(w->width() / 2, w->height() / 2);
+        QHelpEvent e(QEvent::ToolTip, at, w->mapToGlobal(at));
+        QApplication::sendEvent(w, &e);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    // First, while no tooltip is up: a hidden tooltip lingers a moment.
+    QVERIFY(!QToolTip::isVisible());
+    QCOMPARE(tipOver(f->control("Label6")), QString());
+    QCOMPARE(tipOver(f->control("selDin")), QString("Reg#40H, Bit5-2"));
+    QCOMPARE(tipOver(f->control("cbAMUTE1")), QString("Reg#40H, Bit2"));
+    // The buttons of a radio group are the group's: they show its hint.
+    f->MainTab->setCurrentIndex(f->MainTab->indexOf(f->control("DACAtt")));
+    QCOMPARE(tipOver(f->rgDACAttMode->button(0)), f->rgDACAttMode->toolTip());
+    QToolTip::hideText();
 }
 
 void TestLayout::masterSlaveTakesNoInput()
