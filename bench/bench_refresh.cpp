@@ -3,11 +3,11 @@
 // in turn (every control changes, and the raised events write their registers).
 // Prints figures only.
 
-#include "app/TForm1.h"
-#include "app/appwindows.h"
-#include "app/globals.h"
+#include "ui/TForm1.h"
+#include "ui/appwindows.h"
+#include "ui/globals.h"
 #include "benchapp.h"
-#include "regview/regviewform.h"
+#include "ui/regviewform.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -4,14 +4,14 @@
 // 100 MiB script of empty lines and of 1e6 register writes against the idle
 // program. Prints figures only.
 
-#include "app/TForm1.h"
-#include "app/appwindows.h"
-#include "app/globals.h"
-#include "app/widgets.h"
+#include "ui/TForm1.h"
+#include "ui/appwindows.h"
+#include "ui/globals.h"
+#include "ui/widgets.h"
 #include "benchapp.h"
-#include "regview/regviewform.h"
-#include "scripts/scriptline.h"
-#include "scripts/textfile.h"
+#include "ui/regviewform.h"
+#include "core/scriptline.h"
+#include "core/textfile.h"
 
 #include <QApplication>
 #include <QBuffer>

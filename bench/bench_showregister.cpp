@@ -2,11 +2,11 @@
 // WriteRegister on the simulated board over IIC, with the map shown and hidden.
 // Prints figures only.
 
-#include "app/TForm1.h"
-#include "app/appwindows.h"
-#include "app/globals.h"
+#include "ui/TForm1.h"
+#include "ui/appwindows.h"
+#include "ui/globals.h"
 #include "benchapp.h"
-#include "regview/regviewform.h"
+#include "ui/regviewform.h"
 
 #include <QApplication>
 #include <QDialog>

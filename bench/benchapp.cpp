@@ -1,8 +1,8 @@
 #include "benchapp.h"
 
-#include "app/TForm1.h"
-#include "app/appwindows.h"
-#include "app/globals.h"
+#include "ui/TForm1.h"
+#include "ui/appwindows.h"
+#include "ui/globals.h"
 
 #include <QCoreApplication>
 #include <QDir>

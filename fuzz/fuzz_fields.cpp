@@ -3,7 +3,7 @@
 // of quoted fields split into the same texts.
 
 #include "fuzz/check.h"
-#include "scripts/fields.h"
+#include "core/fields.h"
 
 #include <algorithm>
 #include <cstdint>

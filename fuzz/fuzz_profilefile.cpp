@@ -9,7 +9,7 @@
 // cannot be stored is refused and changes nothing). The rest is the file.
 
 #include "fuzz/check.h"
-#include "link/profilefile.h"
+#include "core/profilefile.h"
 
 #include <QList>
 

@@ -3,9 +3,9 @@
 // which works on raw views of at most two fields.
 
 #include "fuzz/check.h"
-#include "scripts/fields.h"
-#include "scripts/scriptline.h"
-#include "scripts/scriptnumber.h"
+#include "core/fields.h"
+#include "core/scriptline.h"
+#include "core/scriptnumber.h"
 
 #include <cstdint>
 

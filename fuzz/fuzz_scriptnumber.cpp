@@ -3,7 +3,7 @@
 // text and from its hexadecimal bit pattern.
 
 #include "fuzz/check.h"
-#include "scripts/scriptnumber.h"
+#include "core/scriptnumber.h"
 
 #include <QString>
 

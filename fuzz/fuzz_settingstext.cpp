@@ -5,8 +5,8 @@
 // decimal text.
 
 #include "fuzz/check.h"
-#include "link/settingstext.h"
-#include "scripts/scriptnumber.h"
+#include "core/settingstext.h"
+#include "core/scriptnumber.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // every kind of read boundary (a CR last in one read, its LF first in the next).
 
 #include "fuzz/check.h"
-#include "scripts/textfile.h"
+#include "core/textfile.h"
 
 #include <QIODevice>
 

@@ -1,7 +1,7 @@
 #include "tests/fixture.h"
 
-#include "app/appwindows.h"
-#include "app/globals.h"
+#include "ui/appwindows.h"
+#include "ui/globals.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,8 +3,8 @@
 // library instance the program uses, a recorder in place of every message box
 // and file dialog, and the program's five windows in a temporary directory.
 
-#include "app/TForm1.h"
-#include "app/dialogs.h"
+#include "ui/TForm1.h"
+#include "ui/dialogs.h"
 
 #include <QList>
 #include <QStringList>

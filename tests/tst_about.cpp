@@ -2,8 +2,8 @@
 
 #include "tests/fixture.h"
 
-#include "app/aboutdialog.h"
-#include "app/globals.h"
+#include "ui/aboutdialog.h"
+#include "ui/globals.h"
 
 #include <QAction>
 #include <QFrame>

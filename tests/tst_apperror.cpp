@@ -1,6 +1,6 @@
 // The application's general error report.
 
-#include "app/apperror.h"
+#include "core/apperror.h"
 #include "tests/fixture.h"
 
 #include <QtTest>

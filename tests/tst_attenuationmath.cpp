@@ -1,6 +1,6 @@
 // dB text, dB parsing and the edit's clamping, without a window.
 
-#include "registers/attenuationmath.h"
+#include "core/attenuationmath.h"
 
 #include <QLocale>
 #include <QtTest>

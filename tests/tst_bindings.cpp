@@ -3,9 +3,9 @@
 
 #include "tests/fixture.h"
 
-#include "app/globals.h"
-#include "app/widgets.h"
-#include "regview/regviewform.h"
+#include "ui/globals.h"
+#include "ui/widgets.h"
+#include "ui/regviewform.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

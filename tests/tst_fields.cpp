@@ -1,7 +1,7 @@
 // Splitting script lines into fields, and reading text files as lines.
 
-#include "scripts/fields.h"
-#include "scripts/textfile.h"
+#include "core/fields.h"
+#include "core/textfile.h"
 #include "tests/fixture.h"
 
 #include <QBuffer>

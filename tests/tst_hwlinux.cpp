@@ -1,9 +1,9 @@
 // The Linux chip library against a model of i2c-dev and spidev: the exact
 // transfers, the error codes, the configuration file, close and init again.
 
-#include "app/aboutdialog.h"
+#include "ui/aboutdialog.h"
 #include "devicemodel.h"
-#include "link/linksettings.h"
+#include "core/linksettings.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 // the tab control's rows, the image buttons' pressed look and clicks, the
 // wiring of the panel families, and Exit.
 
-#include "app/widgets.h"
-#include "registers/bindingtables.h"
+#include "ui/widgets.h"
+#include "core/bindingtables.h"
 #include "tests/fixture.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The settings file's text: raw values read as the desktop's profile-file
 // functions read them, and changes that touch nothing but the value.
 
-#include "link/profilefile.h"
+#include "core/profilefile.h"
 
 #include <QtTest>
 

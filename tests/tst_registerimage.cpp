@@ -1,6 +1,6 @@
 // The register image: mirror rules, masks and the power-on defaults.
 
-#include "registers/registermap.h"
+#include "core/registermap.h"
 
 #include <QtTest>
 

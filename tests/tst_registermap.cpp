@@ -1,8 +1,8 @@
 // The constant tables: register map, defaults, masks and the Tag tables that
 // bind controls to register fields.
 
-#include "registers/bindingtables.h"
-#include "registers/registermap.h"
+#include "core/bindingtables.h"
+#include "core/registermap.h"
 
 #include <QSet>
 #include <QtTest>

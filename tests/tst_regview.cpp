@@ -1,8 +1,8 @@
 // The register map window as the user sees it: which cells turn light green
 // after register writes, hidden rows, opening and closing.
 
-#include "app/globals.h"
-#include "regview/regviewform.h"
+#include "ui/globals.h"
+#include "ui/regviewform.h"
 #include "tests/fixture.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 
 #include "tests/fixture.h"
 
-#include "app/globals.h"
-#include "app/splashform.h"
+#include "ui/globals.h"
+#include "ui/splashform.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

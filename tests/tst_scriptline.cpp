@@ -1,6 +1,6 @@
 // What each kind of script line asks the run to do.
 
-#include "scripts/scriptline.h"
+#include "core/scriptline.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // The number syntax shared by script fields and the direct-access fields.
 
-#include "scripts/scriptnumber.h"
+#include "core/scriptnumber.h"
 
 #include <QtTest>
 

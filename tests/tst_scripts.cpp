@@ -2,9 +2,9 @@
 
 #include "tests/fixture.h"
 
-#include "app/globals.h"
-#include "app/splashform.h"
-#include "scripts/scriptprogress.h"
+#include "ui/globals.h"
+#include "ui/splashform.h"
+#include "ui/scriptprogress.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 
 #include "tests/fixture.h"
 
-#include "app/widgets.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "link/settingstext.h"
+#include "core/settingstext.h"
 
 #include <QtTest>
 

@@ -2,8 +2,8 @@
 // board library, called through a real QLibrary load, and its control functions.
 
 #include "hxbus_sim.h"
-#include "link/hxbus.h"
-#include "link/linksettings.h"
+#include "core/hxbus.h"
+#include "core/linksettings.h"
 #include "tests/fixture.h"
 
 #include <QFile>

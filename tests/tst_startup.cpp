@@ -1,7 +1,7 @@
 // The start-up sequence and close, seen from the board and from the user.
 
-#include "app/globals.h"
-#include "app/splashform.h"
+#include "ui/globals.h"
+#include "ui/splashform.h"
 #include "tests/fixture.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The register transport: flags, mirror, history lines and error reports.
 
-#include "app/widgets.h"
-#include "link/linktext.h"
+#include "ui/widgets.h"
+#include "core/linktext.h"
 #include "tests/fixture.h"
 
 #include <QAction>

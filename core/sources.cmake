@@ -1,0 +1,16 @@
+# evmcore: everything that needs no widget (QtCore only). The program, evmctl
+# and the core tests link it.
+list(APPEND EVM_CORE_SOURCES
+  core/apperror.cpp core/apperror.h
+  core/registermap.cpp core/registermap.h
+  core/bindingtables.cpp core/bindingtables.h
+  core/attenuationmath.cpp core/attenuationmath.h
+  core/scriptnumber.cpp core/scriptnumber.h
+  core/fields.cpp core/fields.h
+  core/scriptline.cpp core/scriptline.h
+  core/textfile.cpp core/textfile.h
+  core/linksettings.h
+  core/hxbus.cpp core/hxbus.h
+  core/linktext.cpp core/linktext.h
+  core/settingstext.cpp core/settingstext.h
+  core/profilefile.cpp core/profilefile.h)

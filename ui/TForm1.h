@@ -1,0 +1,215 @@
+#pragma once
+// The main window: owns all state of the program and the operations of the
+// link, the register image and panel, and the scripts. Its member functions
+// are defined in the folder of the subsystem that owns them:
+//   app/        creation, start-up, close, layout, image buttons, About
+//   link/       transport, settings and interface, resets and reconnect
+//   registers/  bindings, RefreshControls, attenuation, zero lamps
+//   scripts/    RunScript, snapshot, direct access, history
+
+#include "ui/tabrows.h"
+#include "core/hxbus.h"
+#include "core/linksettings.h"
+#include "ui/bindings.h"
+#include "core/bindingtables.h"
+#include "core/registermap.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QVector>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class Dialogs;
+class FileDialogSettings;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QStatusBar;
+class TEdit;
+class TImageButton;
+class TRadioGroup;
+class TTrackBar;
+namespace evmlink {
+class ProfileFile;
+}
+
+// A list of equally sized pictures (ImageList1, ImageList2).
+class TImageList : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    QVector<QPixmap> images;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // libraryName: the board access library, loaded by that bare name.
+    // dialogs: message boxes and file dialogs; null = the real ones.
+    explicit TForm1(const QString& libraryName = QStringLiteral("HxBus"), Dialogs* dialogs = nullptr,
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- State, in this order -------------------------------------------------
+    evmlink::ProfileFile* settings = nullptr; // EVM2280.ini
+    LinkSettings linkSettings{};
+    HxBusLibrary bus; // library handle and the five entry points
+    bool TrackReady = false;
+    bool ErrorShown = false;
+    std::int32_t DeviceAddress = 0;
+    std::int32_t BoardOpen = 0;
+    struct ImageButtonEntry {
+        std::int32_t left = 0, top = 0;
+        TImageButton* button = nullptr;
+    };
+    std::array<ImageButtonEntry, 7> imageButtons{};
+    regs::RegisterImage image; // RegisterImage and RegisterMask
+    std::array<BitBinding, bind::kCheckTagCount> CheckBindings{};
+    std::array<FieldBinding, bind::kComboCount> ComboBindings{};
+    std::array<BitBinding, bind::kRadioCount> RadioBindings{};
+    std::array<AttenuationChannel, bind::kChannelCount + 1> AttenuationChannels{}; // Tags 1..8
+    std::array<QLabel*, 8> ZeroLamps{};
+    bool SuppressWrites = false;
+    bool LogHistory = false;
+
+    // Wait of the event thread inside an operation: windows stay painted and a
+    // close ends it at once, but no user input is handled; tests replace it.
+    std::function<void(int ms)> Wait;
+    // The window has been closed (FormClose ran): an operation that was
+    // waiting stops instead of going on.
+    bool isClosed() const { return closed_; }
+    Dialogs& dialogs() { return *dialogs_; }
+    const QString& libraryName() const { return libraryName_; }
+
+    // ---- Controls the logic uses (all created by the layout) -------------------
+    TTabRows* MainTab = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* imgConnection = nullptr;
+    TRadioGroup* rgInterface = nullptr;
+    QComboBox* cbAddr = nullptr;
+    QComboBox* cbDACMasterSlave = nullptr;
+    QComboBox* cbADCMasterSlave = nullptr;
+    TRadioGroup* rgDACAttMode = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    TEdit* RDA_reg = nullptr;
+    TEdit* RDA_data = nullptr;
+    TImageButton* imgSave = nullptr;
+    TImageButton* imgClear = nullptr;
+    TImageButton* imgRead = nullptr;
+    TImageButton* imgWrite = nullptr;
+    TImageButton* imgExit = nullptr;
+    FileDialogSettings* OpenDialog1 = nullptr;
+    FileDialogSettings* SaveDialog1 = nullptr;
+    TImageList* ImageList1 = nullptr; // lamps: 0 unlit, 1 red, 2 green
+    TImageList* ImageList2 = nullptr; // connection plates: 0 No EVM, 1 Connected
+    // Any control of the window by its name.
+    QWidget* control(const QString& name) const { return controls_.value(name); }
+
+    // ---- app/ ------------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void ShowConnection(int index);
+    void WriteBoardSetup();
+    void imgMouseDown(TImageButton* sender);
+    void imgMouseUp(TImageButton* sender);
+    void ExitClick();
+    void About2Click();
+    // Runs a handler as one operation: the first communication error in it is
+    // reported, later ones are not; an error that escapes it goes to the
+    // general error report.
+    template <class F> void guarded(F&& f);
+    void reportError(const QString& text);
+
+    // ---- link/ -----------------------------------------------------------------
+    void WriteRegister(unsigned reg, int value);
+    std::uint8_t ReadRegister(int reg);
+    void WriteBoardControl(int address, std::uint8_t value);
+    void LoadSettings();
+    void ApplyInterface(int index);
+    void rgInterfaceClick();
+    void cbAddrChange();
+    void btnMRSTClick();
+    void btnSRSTClick();
+    void bBDRSTClick();
+
+    // ---- registers/ ------------------------------------------------------------
+    void ResetRegisterImage() { image.reset(); }
+    void FillBindings();    // CheckBindings, ComboBindings, RadioBindings
+    void FillAttenuation(); // AttenuationChannels
+    void RefreshControls();
+    void CheckBoxChecked(QCheckBox* sender);
+    void ComboBoxChange(QComboBox* sender);
+    void RadioGroupClick(TRadioGroup* sender);
+    void TrackChange(TTrackBar* sender);
+    void TrackEditKeyUp(TEdit* sender, int key);
+    void AttenuationRangeUpdate();
+    QString dbText(int value) const; // "0.0" pattern, factor from the image of 0x46
+    void btnZeroClrClick();
+    void btnZeroReadClick();
+
+    // ---- scripts/ --------------------------------------------------------------
+    void RunScript(const QString& fileName, bool showProgress);
+    void Open1Click();
+    void SaveRegisterDumpClick();
+    void ReadClick();
+    void WriteClick();
+    void RDA_regKeyUp(int key);
+    void RDA_dataKeyUp(int key);
+    void KeyPressStopBeep(QChar ch, bool* swallow);
+    void bClearHistryClick();
+    void bSaveHistryClick();
+    void AppendHistory(const QString& line);
+
+    // ---- regview/ (menu) ---------------------------------------------------------
+    void RegisterMap1Click();
+
+signals:
+    // The main window is being closed; a wait in progress ends.
+    void closing();
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildLayout();     // app/form1_layout.cpp: every control, menu, pictures
+    void connectHandlers(); // app/form1_wiring.cpp
+    void registerControl(QWidget* w) { controls_.insert(w->objectName(), w); }
+    friend class Form1Builder;
+
+    QString libraryName_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs* dialogs_ = nullptr;
+    QHash<QString, QWidget*> controls_;
+    void busyWait(int ms);
+    void startUp();
+
+    bool shown_ = false;
+    bool closed_ = false;
+    int operationDepth_ = 0; // nesting of guarded() calls
+};
+
+#include "core/apperror.h"
+
+template <class F> void TForm1::guarded(F&& f)
+{
+    // A handler raised from inside another (a control set by RefreshControls)
+    // belongs to the outer operation and keeps its error state.
+    if (operationDepth_++ == 0) ErrorShown = false;
+    try {
+        f();
+    } catch (const AppError& e) {
+        reportError(e.text());
+    } catch (const std::exception& e) {
+        reportError(QString::fromLocal8Bit(e.what()));
+    }
+    --operationDepth_;
+}

@@ -1,0 +1,17 @@
+// Help > About.
+
+#include "ui/TForm1.h"
+
+#include "ui/aboutdialog.h"
+#include "ui/dialogs.h"
+#include "ui/globals.h"
+
+void TForm1::About2Click()
+{
+    if (!AboutDialog) return;
+    // Without a bound library the design-time "0.0.0.0" stays.
+    if (bus.getVer) AboutDialog->setLibraryVersion(versionText(bus.getVer()));
+    AboutDialog->setPort(BoardOpen);
+    AboutDialog->fitLabels();
+    dialogs().execModal(AboutDialog);
+}

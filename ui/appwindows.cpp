@@ -1,0 +1,51 @@
+#include "ui/appwindows.h"
+
+#include "ui/TForm1.h"
+#include "ui/aboutdialog.h"
+#include "ui/globals.h"
+#include "ui/splashform.h"
+#include "ui/regviewform.h"
+#include "ui/scriptprogress.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+
+TSplashForm* SplashForm = nullptr;
+TForm1* Form1 = nullptr;
+TAboutDialog* AboutDialog = nullptr;
+TscriptProgress* scriptProgress = nullptr;
+TRegViewForm* RegViewForm = nullptr;
+
+void CreateAppWindows(const AppOptions& options)
+{
+#ifdef SIGXFSZ
+    // A save beyond the process's file-size limit then fails with an error
+    // that is reported, instead of ending the program with the history unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    SplashForm = new TSplashForm;
+    SplashForm->show();
+    SplashForm->repaint();
+    QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
+    // Form1 first, so that it is the main window; its FormCreate runs now.
+    Form1 = new TForm1(options.libraryName, options.dialogs);
+    if (options.wait) Form1->Wait = options.wait;
+    AboutDialog = new TAboutDialog;
+    scriptProgress = new TscriptProgress;
+    RegViewForm = new TRegViewForm;
+}
+
+void DestroyAppWindows()
+{
+    delete RegViewForm;
+    RegViewForm = nullptr;
+    delete scriptProgress;
+    scriptProgress = nullptr;
+    delete AboutDialog;
+    AboutDialog = nullptr;
+    delete Form1;
+    Form1 = nullptr;
+    delete SplashForm;
+    SplashForm = nullptr;
+}

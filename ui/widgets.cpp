@@ -1,0 +1,213 @@
+#include "ui/widgets.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QRadioButton>
+#include <QToolTip>
+#include <QVariant>
+
+int tagOf(const QObject* control)
+{
+    return control ? control->property("Tag").toInt() : 0;
+}
+void setTag(QObject* control, int tag)
+{
+    control->setProperty("Tag", tag);
+}
+
+QFont pixelFont(const QString& family, int pixels)
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    if (family == QLatin1String("Arial Black")) f.setWeight(QFont::Black);
+    return f;
+}
+
+bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+TRadioGroup::TRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
+    : QGroupBox(title, parent), columns_(columns < 1 ? 1 : columns)
+{
+    group_.setExclusive(true);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], this);
+        group_.addButton(b, i);
+    }
+    connect(&group_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) emit click();
+    });
+    placeButtons();
+}
+
+void TRadioGroup::setItemIndex(int index)
+{
+    if (index == itemIndex()) return;
+    if (QAbstractButton* b = group_.button(index)) {
+        b->setChecked(true);
+    } else if (QAbstractButton* cur = group_.checkedButton()) {
+        group_.setExclusive(false);
+        cur->setChecked(false);
+        group_.setExclusive(true);
+    }
+}
+
+QRadioButton* TRadioGroup::button(int index) const
+{
+    return static_cast<QRadioButton*>(group_.button(index));
+}
+
+void TRadioGroup::resizeEvent(QResizeEvent* e)
+{
+    QGroupBox::resizeEvent(e);
+    placeButtons();
+}
+
+// Items in columns, filled top to bottom, as the platform's radio group lays them out.
+void TRadioGroup::placeButtons()
+{
+    const auto buttons = group_.buttons();
+    const int n = int(buttons.size());
+    if (n == 0) return;
+    const int rows = (n + columns_ - 1) / columns_;
+    const int top = 16, left = 8, bottom = 4;
+    const int colWidth = (width() - left - 4) / columns_;
+    const int rowHeight = qMax(16, (height() - top - bottom) / rows);
+    for (int i = 0; i < n; ++i) {
+        const int col = i / rows, row = i % rows;
+        group_.button(i)->setGeometry(left + col * colWidth, top + row * rowHeight, colWidth - 2,
+                                      qMin(rowHeight, 20));
+    }
+}
+
+namespace {
+// Track bars draw a thumb 14 pixels long, whatever the style's own length.
+class TrackBarStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override
+    {
+        return m == PM_SliderLength ? 14 : QProxyStyle::pixelMetric(m, o, w);
+    }
+};
+} // namespace
+
+TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    static QPointer<TrackBarStyle> style;
+    if (!style) {
+        style = new TrackBarStyle;
+        style->setParent(QCoreApplication::instance()); // one for all bars, gone with the application
+    }
+    setStyle(style);
+    connect(this, &QSlider::valueChanged, this, &TTrackBar::change);
+}
+
+void TTrackBar::keyReleaseEvent(QKeyEvent* e)
+{
+    QSlider::keyReleaseEvent(e);
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (!e->isAutoRepeat()) emit change(); // end of the key scroll
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrackBar::mouseReleaseEvent(QMouseEvent* e)
+{
+    QSlider::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton) emit change(); // end of the drag or page click
+}
+
+TImageButton::TImageButton(QWidget* parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop); // drawn unscaled from the top-left corner
+}
+
+void TImageButton::mousePressEvent(QMouseEvent* e)
+{
+    leftDown_ = e->button() == Qt::LeftButton;
+    emit mouseDown();
+}
+
+// The second press of a double click shows the pressed look but is no click:
+// a double click on Write writes once.
+void TImageButton::mouseDoubleClickEvent(QMouseEvent*)
+{
+    leftDown_ = false;
+    emit mouseDown();
+}
+
+void TImageButton::mouseReleaseEvent(QMouseEvent* e)
+{
+    // The picture moves while pressed; test the release against where it was.
+    const bool inside = rect().adjusted(-1, -1, 1, 1).contains(e->position().toPoint());
+    const bool wasLeft = leftDown_ && e->button() == Qt::LeftButton;
+    leftDown_ = false;
+    emit mouseUp();
+    if (wasLeft && inside) emit click();
+}
+
+void TEdit::keyPressEvent(QKeyEvent* e)
+{
+    bool swallow = false;
+    const QString t = e->text();
+    emit keyPress(t.isEmpty() ? QChar() : t.front(), &swallow);
+    if (swallow) {
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void TEdit::keyReleaseEvent(QKeyEvent* e)
+{
+    QLineEdit::keyReleaseEvent(e);
+    if (!e->isAutoRepeat()) emit keyUp(e->key());
+}
+
+namespace {
+class OwnHintOnly : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::ToolTip || !static_cast<QWidget*>(watched)->toolTip().isEmpty())
+            return false;
+        QToolTip::hideText();
+        e->accept(); // answered: not passed on to the parent
+        return true;
+    }
+};
+} // namespace
+
+void showOwnHintOnly(QWidget* control)
+{
+    static QPointer<OwnHintOnly> filter;
+    if (!filter) {
+        filter = new OwnHintOnly;
+        filter->setParent(QCoreApplication::instance()); // one for all controls, gone with the application
+    }
+    control->installEventFilter(filter);
+}
+
+void TNoEscapeDialog::keyPressEvent(QKeyEvent* e)
+{
+    if (e->matches(QKeySequence::Cancel)) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
