@@ -3,10 +3,10 @@
 // in turn (every control changes, and the raised events write their registers).
 // Prints figures only.
 
+#include "benchapp.h"
 #include "ui/TForm1.h"
 #include "ui/appwindows.h"
 #include "ui/globals.h"
-#include "benchapp.h"
 #include "ui/regviewform.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     QApplication qapp(argc, argv);
     BenchApp bench;
     TForm1* f = Form1;
-    f->LogHistory = false; // as at the end of a script run
+    f->board().LogHistory = false; // as at the end of a script run
 
     // The simulator's trace would grow with every raised write.
     QLibrary sim(QStringLiteral("HxBus"));
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
         mapShown ? RegViewForm->show() : RegViewForm->hide();
         QCoreApplication::processEvents();
 
-        f->image.bytes = high;
+        f->board().image.bytes = high;
         f->RefreshControls();
         const int n = 20000;
         QElapsedTimer t;
@@ -76,7 +76,7 @@ int main(int argc, char** argv)
             if (clearTrace) clearTrace();
             t.restart();
             for (int i = 0; i < perBatch; ++i) {
-                f->image.bytes = (i & 1) ? high : low;
+                f->board().image.bytes = (i & 1) ? high : low;
                 f->RefreshControls();
             }
             ns += t.nsecsElapsed();

@@ -4,14 +4,14 @@
 // 100 MiB script of empty lines and of 1e6 register writes against the idle
 // program. Prints figures only.
 
+#include "benchapp.h"
+#include "core/scriptline.h"
+#include "core/textfile.h"
 #include "ui/TForm1.h"
 #include "ui/appwindows.h"
 #include "ui/globals.h"
-#include "ui/widgets.h"
-#include "benchapp.h"
 #include "ui/regviewform.h"
-#include "core/scriptline.h"
-#include "core/textfile.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
         if (!f.open(QIODevice::WriteOnly)) return 1;
         f.write(script);
     }
-    if (Form1->BoardOpen == 0) return 0;
+    if (Form1->board().BoardOpen == 0) return 0;
 
     // Parsing alone: lines, fields and numbers, no register traffic.
     QElapsedTimer t;
@@ -152,17 +152,17 @@ int main(int argc, char** argv)
 
     // The same writes without the script: the library call alone, then
     // WriteRegister (call, mirror, map row) alone.
-    Form1->LogHistory = false;
+    Form1->board().LogHistory = false;
     t.restart();
     for (const auto& [reg, data] : records) {
         unsigned char buffer[10] = {static_cast<unsigned char>(data)};
-        Form1->bus.writeData(0, reg, buffer, 1);
+        Form1->board().bus.writeData(0, reg, buffer, 1);
     }
     const double libraryUs = double(t.nsecsElapsed()) / 1000.0 / kLines;
     t.restart();
-    for (const auto& [reg, data] : records) Form1->WriteRegister(unsigned(reg), data);
+    for (const auto& [reg, data] : records) Form1->board().WriteRegister(unsigned(reg), data);
     const double writeUs = double(t.nsecsElapsed()) / 1000.0 / kLines;
-    Form1->LogHistory = true;
+    Form1->board().LogHistory = true;
 
     Form1->RunScript("bench.csv", true); // warm-up
     const double hiddenUs = runScript(Form1, "bench.csv");

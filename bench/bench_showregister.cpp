@@ -2,10 +2,10 @@
 // WriteRegister on the simulated board over IIC, with the map shown and hidden.
 // Prints figures only.
 
+#include "benchapp.h"
 #include "ui/TForm1.h"
 #include "ui/appwindows.h"
 #include "ui/globals.h"
-#include "benchapp.h"
 #include "ui/regviewform.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     auto alternate = [](int i) { return (i & 1) ? 0xAA : 0x55; };
     // One bit toggling: the common case of a panel control.
     auto oneBit = [](int i) { return (i & 1) ? 0x01 : 0x00; };
-    Form1->LogHistory = false; // as during a script; the history has its own benchmark
+    Form1->board().LogHistory = false; // as during a script; the history has its own benchmark
 
     RegViewForm->hide();
     report("ShowRegister, map hidden, 8 cells change",
@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     report("ShowRegister, map hidden, same value",
            nsPerCall(n, [&](int) { RegViewForm->ShowRegister(1, 0x5A); }));
     report("WriteRegister 0x41 over IIC, map hidden, 8 cells change",
-           nsPerCall(n, [&](int i) { Form1->WriteRegister(0x41, alternate(i)); }));
+           nsPerCall(n, [&](int i) { Form1->board().WriteRegister(0x41, alternate(i)); }));
 
     Form1->RegisterMap1Click();
     QCoreApplication::processEvents();
@@ -66,9 +66,9 @@ int main(int argc, char** argv)
     report("ShowRegister, map shown, same value",
            nsPerCall(n, [&](int) { RegViewForm->ShowRegister(1, 0x5A); }));
     report("WriteRegister 0x41 over IIC, map shown, 8 cells change",
-           nsPerCall(n, [&](int i) { Form1->WriteRegister(0x41, alternate(i)); }));
+           nsPerCall(n, [&](int i) { Form1->board().WriteRegister(0x41, alternate(i)); }));
     report("WriteRegister 0x41 over IIC, map shown, 1 cell changes",
-           nsPerCall(n, [&](int i) { Form1->WriteRegister(0x41, oneBit(i)); }));
+           nsPerCall(n, [&](int i) { Form1->board().WriteRegister(0x41, oneBit(i)); }));
     QElapsedTimer t;
     t.start();
     QCoreApplication::processEvents(); // the repaint the writes left behind

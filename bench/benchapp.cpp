@@ -27,7 +27,8 @@ BenchApp::BenchApp() : oldDir_(QDir::currentPath())
     CreateAppWindows(options);
     Form1->show();
     QCoreApplication::processEvents();
-    if (Form1->BoardOpen == 0) std::printf("note: no simulated board was opened; the figures are empty\n");
+    if (Form1->board().BoardOpen == 0)
+        std::printf("note: no simulated board was opened; the figures are empty\n");
 }
 
 BenchApp::~BenchApp()

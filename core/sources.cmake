@@ -13,4 +13,6 @@ list(APPEND EVM_CORE_SOURCES
   core/hxbus.cpp core/hxbus.h
   core/linktext.cpp core/linktext.h
   core/settingstext.cpp core/settingstext.h
-  core/profilefile.cpp core/profilefile.h)
+  core/profilefile.cpp core/profilefile.h
+  core/savefile.cpp core/savefile.h
+  core/board.cpp core/board.h)

@@ -69,7 +69,7 @@ void TestAppError::escapingErrorsReachTheReportAndTheProgramGoesOn()
     QCOMPARE(app.dialogs.texts("general"),
              (QStringList{QString::fromUtf8("'abc' は整数ではありません."), "disk full."}));
     QCOMPARE(app.dialogs.shown[0].caption, QString("EVM control application"));
-    f->WriteRegister(0x41, 1); // still usable
+    f->board().WriteRegister(0x41, 1); // still usable
     QCOMPARE(app.sim.reg(0x41), 1);
 }
 

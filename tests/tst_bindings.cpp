@@ -4,8 +4,8 @@
 #include "tests/fixture.h"
 
 #include "ui/globals.h"
-#include "ui/widgets.h"
 #include "ui/regviewform.h"
+#include "ui/widgets.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -48,7 +48,7 @@ struct Panel {
     // Sets a register as a script would: written, mirrored, then the trace cleared.
     void preset(unsigned reg, int value)
     {
-        form()->WriteRegister(reg, value);
+        form()->board().WriteRegister(reg, value);
         app.sim.clearTrace();
         form()->Memo1->clear();
     }
@@ -86,7 +86,7 @@ void TestBindings::checkBoxWritesItsBit()
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(box->isChecked());
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"43=14"});
-    QCOMPARE(int(p.form()->image.at(0x43)), 0x14);
+    QCOMPARE(int(p.form()->board().image.at(0x43)), 0x14);
     QTest::mouseClick(box, Qt::LeftButton);
     QCOMPARE(p.app.sim.chipWrites(), (QStringList{"43=14", "43=10"}));
     QCOMPARE(historyLines(p.form()), (QStringList{"0x43, 0x14", "0x43, 0x10"}));
@@ -215,12 +215,12 @@ void TestBindings::noBoardChangesNothing()
     app.sim.setPresent(false);
     app.start();
     app.sim.clearTrace();
-    const auto before = app.form()->image.bytes;
+    const auto before = app.form()->board().image.bytes;
     QTest::mouseClick(app.find<QCheckBox>("cInvDAC3"), Qt::LeftButton);
     QVERIFY(app.find<QCheckBox>("cInvDAC3")->isChecked()); // the box shows it, the image does not
     QVERIFY(chooseItem(app.find<QComboBox>("cbDEMP"), "32kHz"));
     QVERIFY(app.sim.trace().isEmpty());
-    QVERIFY(app.form()->image.bytes == before);
+    QVERIFY(app.form()->board().image.bytes == before);
     app.form()->RefreshControls();
     QVERIFY(!app.find<QCheckBox>("cInvDAC3")->isChecked());
     QCOMPARE(app.find<QComboBox>("cbDEMP")->currentIndex(), 0);
@@ -244,8 +244,8 @@ void TestBindings::refreshSetsEveryControl()
     Panel p;
     TForm1* f = p.form();
     for (int a = 0x40; a <= 0x5E; ++a)
-        if (a < 0x48 || a > 0x4F) f->image.at(unsigned(a)) = std::uint8_t(fill);
-    const auto image = f->image.bytes;
+        if (a < 0x48 || a > 0x4F) f->board().image.at(unsigned(a)) = std::uint8_t(fill);
+    const auto image = f->board().image.bytes;
     f->RefreshControls();
     for (const bind::CheckDef& d : bind::kCheckDefs) {
         auto* box = p.app.find<QCheckBox>(d.control);
@@ -266,8 +266,8 @@ void TestBindings::refreshSetsEveryControl()
     // The raised writes carried the image's own values (0x40 gains its reset bits).
     for (int i = 0; i < regs::kCount; ++i) {
         if (i >= 8 && i <= 15) continue; // attenuators: clamped into the bar's range
-        const int expected = i == 0 && f->image.bytes[0] != image[0] ? image[0] | 0xC0 : image[i];
-        QVERIFY2(f->image.bytes[i] == expected, qPrintable(QString::number(0x40 + i, 16)));
+        const int expected = i == 0 && f->board().image.bytes[0] != image[0] ? image[0] | 0xC0 : image[i];
+        QVERIFY2(f->board().image.bytes[i] == expected, qPrintable(QString::number(0x40 + i, 16)));
     }
     for (const QString& w : p.app.sim.chipWrites()) {
         const int reg = w.section('=', 0, 0).toInt(nullptr, 16);
@@ -321,15 +321,15 @@ void TestBindings::refreshOnMatchingImageWritesNothing()
     const int values[][2] = {{0x40, 0x3A}, {0x41, 0xD7}, {0x42, 0xA5}, {0x43, 0x5A},
                              {0x44, 0xC3}, {0x46, 0xB5}, {0x48, 0x81}, {0x49, 0xC8},
                              {0x4F, 0x9B}, {0x50, 0x02}, {0x51, 0x27}, {0x57, 0x01}};
-    for (const auto& rv : values) f->WriteRegister(unsigned(rv[0]), rv[1]);
+    for (const auto& rv : values) f->board().WriteRegister(unsigned(rv[0]), rv[1]);
     f->RefreshControls();
     p.app.sim.clearTrace();
     f->Memo1->clear();
-    const auto image = f->image.bytes;
+    const auto image = f->board().image.bytes;
     f->RefreshControls();
     QVERIFY(p.app.sim.trace().isEmpty());
     QVERIFY(historyLines(f).isEmpty());
-    QVERIFY(f->image.bytes == image);
+    QVERIFY(f->board().image.bytes == image);
 }
 
 void TestBindings::refreshRewritesChangedFields()
@@ -346,14 +346,14 @@ void TestBindings::refreshRewritesChangedFields()
 
     // With LogHistory clear (end of a script run) the write goes out unlogged.
     p.preset(0x43, 0x00);
-    f->LogHistory = false;
+    f->board().LogHistory = false;
     f->RefreshControls();
     QVERIFY(!box->isChecked());
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"43=00"});
     QVERIFY(historyLines(f).isEmpty());
 
     // A radio group changed by the refresh writes its register too.
-    f->LogHistory = true;
+    f->board().LogHistory = true;
     p.preset(0x41, 0x80);
     f->RefreshControls();
     QCOMPARE(p.app.find<TRadioGroup>("rgDACPowSav")->itemIndex(), 1);
@@ -365,13 +365,13 @@ void TestBindings::refreshUnderSuppressWritesOnlyMirrors()
     Panel p;
     TForm1* f = p.form();
     p.preset(0x44, 0x81);
-    f->SuppressWrites = true;
-    f->LogHistory = false;
+    f->board().SuppressWrites = true;
+    f->board().LogHistory = false;
     f->RefreshControls();
     QVERIFY(p.app.find<QCheckBox>("cDAC1")->isChecked());
     QVERIFY(p.app.find<QCheckBox>("cDAC8")->isChecked());
     QVERIFY(p.app.sim.trace().isEmpty());
-    QCOMPARE(int(f->image.at(0x44)), 0x81);
+    QCOMPARE(int(f->board().image.at(0x44)), 0x81);
     QVERIFY(historyLines(f).isEmpty());
 }
 
@@ -386,7 +386,7 @@ void TestBindings::refreshColoursTheRegisterMap()
     const QColor zeroColour = zero->palette().color(zero->backgroundRole());
     QVERIFY(zeroColour != one->palette().color(one->backgroundRole()));
     // The map shows a written zero-flag value until the refresh paints the image.
-    f->WriteRegister(0x45, 0xFF);
+    f->board().WriteRegister(0x45, 0xFF);
     // The map colours its cells lazily: ask for the cell each time.
     auto flagColour = [] {
         const QLabel* flag = RegViewForm->cell(0x45 - 0x40, 7);

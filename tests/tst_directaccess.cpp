@@ -84,11 +84,11 @@ void TestDirectAccess::readAddressForms()
     AppFixture app;
     startClean(app);
     Window w(app);
-    app.form()->LogHistory = false;
-    app.form()->WriteRegister(0x41, 0x0A);
-    app.form()->LogHistory = true;
+    app.form()->board().LogHistory = false;
+    app.form()->board().WriteRegister(0x41, 0x0A);
+    app.form()->board().LogHistory = true;
     app.sim.clearTrace();
-    const auto image = app.form()->image.bytes;
+    const auto image = app.form()->board().image.bytes;
 
     w.reg->setText(address);
     w.click("imgRead");
@@ -96,7 +96,7 @@ void TestDirectAccess::readAddressForms()
     QCOMPARE(app.sim.traceOf("read").size(), 1);
     QVERIFY(app.sim.traceOf("read").first().startsWith("read ch=0 addr=0x41"));
     QVERIFY(app.sim.chipWrites().isEmpty());
-    QCOMPARE(app.form()->image.bytes, image);
+    QCOMPARE(app.form()->board().image.bytes, image);
     QCOMPARE(w.memo->toPlainText(), QString());
 }
 
@@ -154,7 +154,7 @@ void TestDirectAccess::writeSendsAndLogsTheLowByte()
     w.click("imgWrite");
     QCOMPARE(app.sim.chipWrites().value(0), QString("41=FF"));
     QCOMPARE(app.sim.reg(0x41), 0xFF);
-    QCOMPARE(int(app.form()->image.at(0x41)), 0xFF & app.form()->image.mask[1]);
+    QCOMPARE(int(app.form()->board().image.at(0x41)), 0xFF & app.form()->board().image.mask[1]);
     QVERIFY(w.memo->toPlainText().startsWith("0x41, 0xFF\n"));
 }
 
@@ -178,7 +178,7 @@ void TestDirectAccess::writeWithoutBoardStillRefreshes()
     app.sim.setPresent(false);
     startClean(app);
     Window w(app);
-    app.form()->image.at(0x43) |= 0x01; // only a refresh shows this
+    app.form()->board().image.at(0x43) |= 0x01; // only a refresh shows this
     w.fill("0x44", "0x10");
     w.click("imgWrite");
     QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
@@ -231,7 +231,7 @@ void TestDirectAccess::badTexts()
     AppFixture app;
     startClean(app);
     Window w(app);
-    app.form()->image.at(0x43) |= 0x01; // a refresh would check cInvDAC1
+    app.form()->board().image.at(0x43) |= 0x01; // a refresh would check cInvDAC1
     w.memo->setPlainText("kept\n");
     w.fill(address, data);
     w.click(button.toLatin1().constData());
@@ -267,7 +267,7 @@ void TestDirectAccess::clearThenSaveReplays()
     w.memo->setPlainText("old line\n");
     w.click("imgClear");
     QCOMPARE(w.memo->toPlainText(), QString());
-    QVERIFY(app.form()->LogHistory);
+    QVERIFY(app.form()->board().LogHistory);
 
     // One write from the panel, one direct write to a register no control shows.
     QTest::mouseClick(app.find<QCheckBox>("cInvDAC1"), Qt::LeftButton);
@@ -336,13 +336,13 @@ void TestDirectAccess::historyFollowsTheEnd()
     startClean(app);
     Window w(app);
     QScrollBar* bar = w.memo->verticalScrollBar();
-    for (int i = 0; i < 100; ++i) app.form()->WriteRegister(0x47, i);
+    for (int i = 0; i < 100; ++i) app.form()->board().WriteRegister(0x47, i);
     QCoreApplication::processEvents();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
 
     bar->setValue(3);
-    for (int i = 0; i < 20; ++i) app.form()->WriteRegister(0x47, i);
+    for (int i = 0; i < 20; ++i) app.form()->board().WriteRegister(0x47, i);
     QCoreApplication::processEvents();
     QCOMPARE(bar->value(), 3);
     QCOMPARE(w.memo->document()->blockCount(), 121); // 120 lines and the empty line after them
@@ -393,7 +393,7 @@ void TestDirectAccess::failedSaveKeepsOldFile()
     AppFixture app;
     startClean(app);
     Window w(app);
-    for (int i = 0; i < 40; ++i) app.form()->WriteRegister(0x47, i); // about 500 bytes of log
+    for (int i = 0; i < 40; ++i) app.form()->board().WriteRegister(0x47, i); // about 500 bytes of log
     const QByteArray old("old\r\n");
     QString target, keeper;
     if (how == "parent") {

@@ -1,9 +1,9 @@
 // The register map window as the user sees it: which cells turn light green
 // after register writes, hidden rows, opening and closing.
 
+#include "tests/fixture.h"
 #include "ui/globals.h"
 #include "ui/regviewform.h"
-#include "tests/fixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -124,12 +124,12 @@ void TestRegView::writeColoursItsRow()
     QFETCH(int, shown);
     AppFixture app;
     app.startOverIic();
-    QVERIFY(app.form()->BoardOpen != 0);
+    QVERIFY(app.form()->board().BoardOpen != 0);
     const int row = reg - 0x40;
     // Start from the complement so that every cell of the row must change.
-    app.form()->WriteRegister(unsigned(reg), ~value & 0xFF);
+    app.form()->board().WriteRegister(unsigned(reg), ~value & 0xFF);
     QList<int> expected = allRows();
-    app.form()->WriteRegister(unsigned(reg), value);
+    app.form()->board().WriteRegister(unsigned(reg), value);
     expected[row] = shown;
     QCOMPARE(allRows(), expected);
 }
@@ -150,8 +150,8 @@ void TestRegView::writeOutsideTheMapChangesNoRow()
     AppFixture app;
     app.startOverIic();
     const QList<int> before = allRows();
-    app.form()->WriteRegister(unsigned(reg), 0x5A);
-    app.form()->WriteRegister(unsigned(reg), 0xA5);
+    app.form()->board().WriteRegister(unsigned(reg), 0x5A);
+    app.form()->board().WriteRegister(unsigned(reg), 0xA5);
     QCOMPARE(allRows(), before);
     // A caller passing a row outside the grid is ignored as well.
     RegViewForm->ShowRegister(-1, 0xFF);
@@ -170,9 +170,9 @@ void TestRegView::shownWindowRepaintsAfterWrites()
         return rowOnScreen(RegViewForm->screen()->grabWindow(RegViewForm->winId()).toImage(), row);
     };
     for (int v : {0x80, 0x7F, 0x00, 0xA5}) {
-        app.form()->WriteRegister(0x42, v ^ 0xFF);
-        app.form()->WriteRegister(0x42, v);
-        app.form()->WriteRegister(0x47, v);
+        app.form()->board().WriteRegister(0x42, v ^ 0xFF);
+        app.form()->board().WriteRegister(0x42, v);
+        app.form()->board().WriteRegister(0x47, v);
         // On an X server the repaint reaches the screen after a turn or two.
         QTRY_COMPARE(screenRow(2), v);
         QTRY_COMPARE(screenRow(7), v);
@@ -188,14 +188,14 @@ void TestRegView::reopenedWindowShowsWritesMadeWhileHidden()
     open->trigger();
     QVERIFY(RegViewForm->isVisible());
     QVERIFY(!RegViewForm->isModal());
-    f->WriteRegister(0x42, 0x18);
+    f->board().WriteRegister(0x42, 0x18);
     QCOMPARE(rowOnScreen(RegViewForm->pRegView->grab().toImage(), 2), 0x18);
 
     QTest::mouseClick(RegViewForm->bClose, Qt::LeftButton);
     QVERIFY(!RegViewForm->isVisible());
-    f->WriteRegister(0x42, 0x81);
-    f->WriteRegister(0x43, 0x0F);
-    f->WriteRegister(0x42, 0xE7);
+    f->board().WriteRegister(0x42, 0x81);
+    f->board().WriteRegister(0x43, 0x0F);
+    f->board().WriteRegister(0x42, 0xE7);
     open->trigger();
     QVERIFY(RegViewForm->isVisible());
     const QImage shot = RegViewForm->pRegView->grab().toImage();
@@ -225,7 +225,7 @@ void TestRegView::onlyCloseAndTheCloseBoxHideTheWindow()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(v);
     QVERIFY(!v->isVisible());
-    app.form()->WriteRegister(0x44, 0x22);
+    app.form()->board().WriteRegister(0x44, 0x22);
     QCOMPARE(rowColours(4), 0x22);
     app.form()->RegisterMap1Click();
     QVERIFY(v->isVisible());

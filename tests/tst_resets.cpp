@@ -86,7 +86,7 @@ struct WaitSeen {
 
 void watchWaits(AppFixture& app, WaitSeen& seen)
 {
-    app.form()->Wait = [&seen](int ms) {
+    app.form()->board().Wait = [&seen](int ms) {
         seen.waits << ms;
         seen.splashVisible = SplashForm->isVisible();
         seen.text = SplashForm->Label1->text();
@@ -126,11 +126,11 @@ void TestResets::mrstResetsChipAndPanel()
     AppFixture app;
     app.startOverIic();
     TForm1* f = app.form();
-    f->WriteRegister(0x41, 0x12);
-    f->WriteRegister(0x4A, 0x10);
+    f->board().WriteRegister(0x41, 0x12);
+    f->board().WriteRegister(0x4A, 0x10);
     auto* invert = checkByUser(app, "cInvDAC1");
-    QCOMPARE(f->image.at(0x43), 0x01);
-    QCOMPARE(f->image.at(0x40), 0xC0);
+    QCOMPARE(f->board().image.at(0x43), 0x01);
+    QCOMPARE(f->board().image.at(0x40), 0xC0);
     app.sim.setZeroFlags(0x81);
     click(app, "btnZeroRead");
     QVERIFY(!lampsOff(f));
@@ -149,18 +149,18 @@ void TestResets::mrstResetsChipAndPanel()
     verifyDrawnDuringWait(seen);
     QVERIFY(!SplashForm->isVisible());
 
-    QVERIFY(f->image.bytes == defaultsFrom(f->image));
-    QCOMPARE(f->image.at(0x41), 0x00);
-    QCOMPARE(f->image.at(0x4A), 0xFF);
+    QVERIFY(f->board().image.bytes == defaultsFrom(f->board().image));
+    QCOMPARE(f->board().image.at(0x41), 0x00);
+    QCOMPARE(f->board().image.at(0x4A), 0xFF);
     QCOMPARE(app.sim.reg(0x41), 0x00); // the chip reset itself
     QVERIFY(!invert->isChecked());     // the panel shows the defaults
     QVERIFY(lampsOff(f));
-    QVERIFY(!f->SuppressWrites);
-    QVERIFY(f->LogHistory);
+    QVERIFY(!f->board().SuppressWrites);
+    QVERIFY(f->board().LogHistory);
     QVERIFY(app.dialogs.shown.isEmpty());
 
     // The window logs and writes as before.
-    f->WriteRegister(0x42, 0x01);
+    f->board().WriteRegister(0x42, 0x01);
     QCOMPARE(historyLines(f).last(), QString("0x42, 0x01"));
     QCOMPARE(app.sim.reg(0x42), 0x01);
 }
@@ -173,7 +173,7 @@ void TestResets::mrstWriteFailureIsReportedOnceAndForgotten()
     app.sim.failWrite(0, 0x40, 0x21);
     click(app, "btnMRST");
     QCOMPARE(app.dialogs.texts("message"), QStringList{"Communication error: WRERR0021"});
-    QVERIFY(!f->ErrorShown);
+    QVERIFY(!f->board().ErrorShown);
     click(app, "btnMRST"); // reported again: the reset forgot the first report
     QCOMPARE(app.dialogs.texts("message").size(), 2);
 }
@@ -184,12 +184,12 @@ void TestResets::mrstWithoutBoardStillLoadsDefaults()
     app.sim.setPresent(false);
     app.start();
     TForm1* f = app.form();
-    f->image.at(0x41) = 0x55;
+    f->board().image.at(0x41) = 0x55;
     app.sim.clearTrace();
     app.dialogs.clear();
     click(app, "btnMRST");
     QCOMPARE(app.waits, QList<int>{1000});
-    QCOMPARE(f->image.at(0x41), 0x00);
+    QCOMPARE(f->board().image.at(0x41), 0x00);
     QVERIFY(app.sim.trace().isEmpty());
     QVERIFY(app.dialogs.shown.isEmpty());
     QVERIFY(historyLines(f).isEmpty());
@@ -210,16 +210,16 @@ void TestResets::srstPulsesBitSix()
     AppFixture app;
     app.startOverIic();
     TForm1* f = app.form();
-    f->WriteRegister(0x40, image40 & 0x3F);
-    QCOMPARE(int(f->image.at(0x40)), image40);
+    f->board().WriteRegister(0x40, image40 & 0x3F);
+    QCOMPARE(int(f->board().image.at(0x40)), image40);
     f->Memo1->clear();
     app.sim.clearTrace();
-    const auto image = f->image.bytes;
+    const auto image = f->board().image.bytes;
 
     click(app, "btnSRST");
     QCOMPARE(app.sim.chipWrites(), QStringList{"40=" + sent});
     QCOMPARE(historyLines(f), QStringList{"0x40, 0x" + sent});
-    QVERIFY(f->image.bytes == image); // bit 6 reads back as 1
+    QVERIFY(f->board().image.bytes == image); // bit 6 reads back as 1
     QVERIFY(app.waits.isEmpty());
     QVERIFY(!SplashForm->isVisible());
 }
@@ -229,7 +229,7 @@ void TestResets::reconnectSetsBoardUpAgain()
     AppFixture app;
     app.startOverIic();
     TForm1* f = app.form();
-    f->WriteRegister(0x41, 0x12);
+    f->board().WriteRegister(0x41, 0x12);
     auto* invert = checkByUser(app, "cInvDAC1");
     f->cbDACMasterSlave->setCurrentIndex(1); // the current selection counts
     app.sim.setZeroFlags(0x01);
@@ -252,13 +252,13 @@ void TestResets::reconnectSetsBoardUpAgain()
     verifyDrawnDuringWait(seen);
     QVERIFY(!SplashForm->isVisible());
 
-    QCOMPARE(f->BoardOpen, 1);
-    QVERIFY(f->image.bytes == defaultsFrom(f->image));
+    QCOMPARE(f->board().BoardOpen, 1);
+    QVERIFY(f->board().image.bytes == defaultsFrom(f->board().image));
     QVERIFY(!invert->isChecked());
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
     QCOMPARE(connectionIndex(f), 1);
     QVERIFY(lampsOff(f));
-    QVERIFY(!f->SuppressWrites && f->LogHistory && !f->ErrorShown);
+    QVERIFY(!f->board().SuppressWrites && f->board().LogHistory && !f->board().ErrorShown);
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
@@ -275,7 +275,7 @@ void TestResets::reconnectUsesTheNewAddress()
     f->cbAddr->setFocus();
     QTest::keyClick(f->cbAddr, Qt::Key_Down);
     QTest::keyClick(f->cbAddr, Qt::Key_Down);
-    QCOMPARE(f->DeviceAddress, 0x4E);
+    QCOMPARE(f->board().DeviceAddress, 0x4E);
     app.sim.clearTrace();
 
     click(app, "bBDRST");
@@ -285,7 +285,7 @@ void TestResets::reconnectUsesTheNewAddress()
     QVERIFY(app.sim.lastSettings(&ls));
     QCOMPARE(ls.deviceAddress, 0x4E);
     QVERIFY(app.dialogs.shown.isEmpty());
-    QCOMPARE(f->ReadRegister(0x41), 0x00); // and the chip answers now
+    QCOMPARE(f->board().ReadRegister(0x41), 0x00); // and the chip answers now
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
@@ -302,16 +302,16 @@ void TestResets::reconnectFindsBoardAttachedLater()
 
     app.sim.setPresent(true);
     click(app, "bBDRST");
-    QCOMPARE(f->BoardOpen, 1);
+    QCOMPARE(f->board().BoardOpen, 1);
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
     QCOMPARE(connectionIndex(f), 1);
-    QVERIFY(f->image.bytes == defaultsFrom(f->image));
+    QVERIFY(f->board().image.bytes == defaultsFrom(f->board().image));
     QCOMPARE(app.sim.traceOf("write ch=7").size(), 11);
-    QVERIFY(!f->SuppressWrites && f->LogHistory);
+    QVERIFY(!f->board().SuppressWrites && f->board().LogHistory);
     QVERIFY(app.dialogs.shown.isEmpty());
 
     // Ready: a write now reaches the chip and the history.
-    f->WriteRegister(0x41, 0x03);
+    f->board().WriteRegister(0x41, 0x03);
     QCOMPARE(app.sim.reg(0x41), 0x03);
     QCOMPARE(historyLines(f), QStringList{"0x41, 0x03"});
 }
@@ -321,9 +321,9 @@ void TestResets::reconnectWithoutBoardKeepsEverything()
     AppFixture app;
     app.startOverIic();
     TForm1* f = app.form();
-    f->WriteRegister(0x41, 0x05);
+    f->board().WriteRegister(0x41, 0x05);
     const QStringList history = historyLines(f);
-    const auto image = f->image.bytes;
+    const auto image = f->board().image.bytes;
     app.sim.setPresent(false);
     app.sim.clearTrace();
 
@@ -334,12 +334,12 @@ void TestResets::reconnectWithoutBoardKeepsEverything()
     QCOMPARE(app.dialogs.shown[0].caption, QString("Error"));
     QCOMPARE(f->StatusBar1->currentMessage(), QString("No EVM was found"));
     QCOMPARE(connectionIndex(f), 0);
-    QCOMPARE(f->BoardOpen, 0);
+    QCOMPARE(f->board().BoardOpen, 0);
     QVERIFY(!SplashForm->isVisible());
-    QVERIFY(f->image.bytes == image);
+    QVERIFY(f->board().image.bytes == image);
     QCOMPARE(historyLines(f), history);
     QCOMPARE(app.sim.trace(), (QStringList{"close", "init port=0 kind=1 addr=0x4C -> 0"}));
-    QVERIFY(f->SuppressWrites && !f->LogHistory);
+    QVERIFY(f->board().SuppressWrites && !f->board().LogHistory);
 }
 
 void TestResets::reconnectReportsOnlyBoardSetupFailures()
@@ -352,7 +352,7 @@ void TestResets::reconnectReportsOnlyBoardSetupFailures()
     click(app, "bBDRST");
     QCOMPARE(app.dialogs.texts(),
              (QStringList{"Communication error: SPERR0005", "Communication error: SPERR0006"}));
-    QVERIFY(!app.form()->ErrorShown);
+    QVERIFY(!app.form()->board().ErrorShown);
 }
 
 void TestResets::reconnectWithoutLibraryDoesNothing()
@@ -368,7 +368,7 @@ void TestResets::reconnectWithoutLibraryDoesNothing()
     QCOMPARE(f->StatusBar1->currentMessage(), QString());
     QVERIFY(f->imgConnection->pixmap().isNull());
     QVERIFY(app.sim.trace().isEmpty());
-    QVERIFY(f->SuppressWrites && !f->LogHistory);
+    QVERIFY(f->board().SuppressWrites && !f->board().LogHistory);
 }
 
 void TestResets::reconnectEndsWhenWindowClosesMeanwhile()
@@ -381,7 +381,7 @@ void TestResets::reconnectEndsWhenWindowClosesMeanwhile()
     QCoreApplication::postEvent(f, new QCloseEvent);
     click(app, "bBDRST");
     QCOMPARE(app.sim.trace(), QStringList{"close"}); // the close at shut-down, nothing after it
-    QVERIFY(!f->bus.isLoaded());
+    QVERIFY(!f->board().bus.isLoaded());
     QVERIFY(!SplashForm->isVisible());
     QVERIFY(app.waits.isEmpty());
 }

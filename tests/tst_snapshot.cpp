@@ -66,12 +66,12 @@ void TestSnapshot::savesTheChipsAnswers()
 {
     AppFixture app;
     startClean(app);
-    app.form()->LogHistory = false;
-    app.form()->WriteRegister(0x41, 0x0A);
-    app.form()->WriteRegister(0x5E, 0xB7);
-    app.form()->image.at(0x42) = 0x77; // the image is not what is saved
+    app.form()->board().LogHistory = false;
+    app.form()->board().WriteRegister(0x41, 0x0A);
+    app.form()->board().WriteRegister(0x5E, 0xB7);
+    app.form()->board().image.at(0x42) = 0x77; // the image is not what is saved
     app.sim.clearTrace();
-    const auto image = app.form()->image.bytes;
+    const auto image = app.form()->board().image.bytes;
 
     app.dialogs.saveAnswers << app.path("snap.csv");
     saveSnapshot(app);
@@ -86,7 +86,7 @@ void TestSnapshot::savesTheChipsAnswers()
     QVERIFY(!file.contains("0x42, 0x77"));
     QCOMPARE(readAddresses(app), allAddresses());
     QVERIFY(app.sim.chipWrites().isEmpty());
-    QCOMPARE(app.form()->image.bytes, image);
+    QCOMPARE(app.form()->board().image.bytes, image);
 }
 
 void TestSnapshot::withoutBoardAllZero()
@@ -106,7 +106,7 @@ void TestSnapshot::readErrorStillSaves()
 {
     AppFixture app;
     startClean(app);
-    app.form()->ErrorShown = false;
+    app.form()->board().ErrorShown = false;
     app.sim.failRead(0x45, 0x22);
     app.sim.failRead(0x50, 0x23);
     app.dialogs.saveAnswers << app.path("snap.csv");
@@ -183,17 +183,17 @@ void TestSnapshot::replaysAsScript()
 {
     AppFixture app;
     startClean(app);
-    app.form()->LogHistory = false;
-    app.form()->WriteRegister(0x43, 0x81);
-    app.form()->WriteRegister(0x47, 0x3C);
-    app.form()->WriteRegister(0x58, 0x0A);
+    app.form()->board().LogHistory = false;
+    app.form()->board().WriteRegister(0x43, 0x81);
+    app.form()->board().WriteRegister(0x47, 0x3C);
+    app.form()->board().WriteRegister(0x58, 0x0A);
     app.dialogs.saveAnswers << app.path("snap.csv");
     saveSnapshot(app);
     const QByteArray saved = app.readFile("snap.csv");
 
     // Move the chip away from the saved state, then replay.
-    app.form()->WriteRegister(0x43, 0x00);
-    app.form()->WriteRegister(0x47, 0x00);
+    app.form()->board().WriteRegister(0x43, 0x00);
+    app.form()->board().WriteRegister(0x47, 0x00);
     app.sim.clearTrace();
     app.dialogs.clear();
     app.form()->RunScript(app.path("snap.csv"), true);

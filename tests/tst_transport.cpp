@@ -1,8 +1,8 @@
 // The register transport: flags, mirror, history lines and error reports.
 
-#include "ui/widgets.h"
 #include "core/linktext.h"
 #include "tests/fixture.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
@@ -57,16 +57,16 @@ void TestTransport::withoutABoardNothingHappens()
     app.sim.setPresent(false);
     app.start();
     TForm1* f = app.form();
-    f->LogHistory = true;
-    f->SuppressWrites = false;
+    f->board().LogHistory = true;
+    f->board().SuppressWrites = false;
     app.dialogs.clear();
     app.sim.clearTrace();
-    const auto before = f->image.bytes;
-    f->WriteRegister(0x41, 0x05);
-    f->WriteRegister(0x40, 0x00);
-    QCOMPARE(int(f->ReadRegister(0x41)), 0);
-    f->WriteBoardControl(0x37, 0);
-    QVERIFY(f->image.bytes == before);
+    const auto before = f->board().image.bytes;
+    f->board().WriteRegister(0x41, 0x05);
+    f->board().WriteRegister(0x40, 0x00);
+    QCOMPARE(int(f->board().ReadRegister(0x41)), 0);
+    f->board().WriteBoardControl(0x37, 0);
+    QVERIFY(f->board().image.bytes == before);
     QVERIFY(history(f).isEmpty());
     QVERIFY(app.sim.trace().isEmpty());
     QVERIFY(app.dialogs.shown.isEmpty());
@@ -78,17 +78,17 @@ void TestTransport::suppressedWritesStillMirrorAndLog()
     app.start();
     TForm1* f = app.form();
     app.sim.clearTrace();
-    f->SuppressWrites = true;
-    f->WriteRegister(0x43, 0x81);
-    f->WriteBoardControl(0x37, 0);
-    QCOMPARE(int(f->ReadRegister(0x48)), 0xFF); // reads are never suppressed
-    QCOMPARE(int(f->image.at(0x43)), 0x81);
+    f->board().SuppressWrites = true;
+    f->board().WriteRegister(0x43, 0x81);
+    f->board().WriteBoardControl(0x37, 0);
+    QCOMPARE(int(f->board().ReadRegister(0x48)), 0xFF); // reads are never suppressed
+    QCOMPARE(int(f->board().image.at(0x43)), 0x81);
     QCOMPARE(history(f), QStringList{"0x43, 0x81"});
     QCOMPARE(app.sim.trace(), QStringList{"read ch=0 addr=0x48 -> 0xFF rc=0x0"});
     QCOMPARE(app.sim.reg(0x43), 0x00);
-    f->LogHistory = false;
-    f->SuppressWrites = false;
-    f->WriteRegister(0x43, 0x82);
+    f->board().LogHistory = false;
+    f->board().SuppressWrites = false;
+    f->board().WriteRegister(0x43, 0x82);
     QCOMPARE(history(f), QStringList{"0x43, 0x81"});
     QCOMPARE(app.sim.reg(0x43), 0x82);
 }
@@ -100,14 +100,14 @@ void TestTransport::registerErrorsShareOneReport()
     TForm1* f = app.form();
     app.sim.failWrite(0, -1, 0x1F);
     app.sim.failRead(-1, 0x22);
-    f->WriteRegister(0x41, 1);
-    f->WriteRegister(0x42, 2);
-    f->ReadRegister(0x41);
+    f->board().WriteRegister(0x41, 1);
+    f->board().WriteRegister(0x42, 2);
+    f->board().ReadRegister(0x41);
     QCOMPARE(app.dialogs.texts(), QStringList{"Communication error: WRERR001F"});
     QCOMPARE(app.dialogs.shown[0].kind, QString("message"));
-    QVERIFY(f->ErrorShown);
-    f->ErrorShown = false;
-    f->ReadRegister(0x41);
+    QVERIFY(f->board().ErrorShown);
+    f->board().ErrorShown = false;
+    f->board().ReadRegister(0x41);
     QCOMPARE(app.dialogs.texts().last(),
              QString("Communication error: RDERR0022\nPlease check interface setting."));
     QCOMPARE(app.dialogs.shown.size(), 2);
@@ -119,14 +119,14 @@ void TestTransport::everyBoardControlFailureIsReported()
     app.start();
     TForm1* f = app.form();
     app.sim.failWrite(7, 0x37, 2);
-    f->ErrorShown = true;
-    f->WriteBoardControl(0x37, 1);
-    f->WriteBoardControl(0x37, 0);
+    f->board().ErrorShown = true;
+    f->board().WriteBoardControl(0x37, 1);
+    f->board().WriteBoardControl(0x37, 0);
     QCOMPARE(app.dialogs.texts(), QStringList(2, "Communication error: SPERR0002"));
-    QVERIFY(f->ErrorShown);
-    f->ErrorShown = false;
-    f->WriteBoardControl(0x37, 0);
-    QVERIFY(!f->ErrorShown); // the board-control report never sets the flag
+    QVERIFY(f->board().ErrorShown);
+    f->board().ErrorShown = false;
+    f->board().WriteBoardControl(0x37, 0);
+    QVERIFY(!f->board().ErrorShown); // the board-control report never sets the flag
 }
 
 void TestTransport::failedWriteIsStillMirroredAndLogged()
@@ -135,8 +135,8 @@ void TestTransport::failedWriteIsStillMirroredAndLogged()
     app.start();
     TForm1* f = app.form();
     app.sim.failWrite(0, 0x44, 0x33);
-    f->WriteRegister(0x44, 0x0F);
-    QCOMPARE(int(f->image.at(0x44)), 0x0F);
+    f->board().WriteRegister(0x44, 0x0F);
+    QCOMPARE(int(f->board().image.at(0x44)), 0x0F);
     QCOMPARE(history(f), QStringList{"0x44, 0x0F"});
     QCOMPARE(app.sim.reg(0x44), 0x00);
     QCOMPARE(app.dialogs.texts(), QStringList{"Communication error: WRERR0033"});
@@ -148,12 +148,12 @@ void TestTransport::addressesOutsideTheImageReachTheChip()
     app.start();
     TForm1* f = app.form();
     app.sim.clearTrace();
-    const auto before = f->image.bytes;
-    f->WriteRegister(0x3F, 0x12);
-    f->WriteRegister(0x5F, 0x34);
+    const auto before = f->board().image.bytes;
+    f->board().WriteRegister(0x3F, 0x12);
+    f->board().WriteRegister(0x5F, 0x34);
     QCOMPARE(app.sim.chipWrites(), (QStringList{"3F=12", "5F=34"}));
     QCOMPARE(history(f), (QStringList{"0x3F, 0x12", "0x5F, 0x34"}));
-    QVERIFY(f->image.bytes == before);
+    QVERIFY(f->board().image.bytes == before);
 }
 
 void TestTransport::valueAboveAByte()
@@ -162,9 +162,9 @@ void TestTransport::valueAboveAByte()
     app.start();
     TForm1* f = app.form();
     app.sim.clearTrace();
-    f->WriteRegister(0x41, 0x1FF);
+    f->board().WriteRegister(0x41, 0x1FF);
     QCOMPARE(app.sim.chipWrites(), QStringList{"41=FF"});
-    QCOMPARE(int(f->image.at(0x41)), 0xFF);
+    QCOMPARE(int(f->board().image.at(0x41)), 0xFF);
     QCOMPARE(history(f), QStringList{"0x41, 0xFF"});
 }
 

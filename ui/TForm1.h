@@ -1,18 +1,15 @@
 #pragma once
-// The main window: owns all state of the program and the operations of the
-// link, the register image and panel, and the scripts. Its member functions
-// are defined in the folder of the subsystem that owns them:
-//   app/        creation, start-up, close, layout, image buttons, About
-//   link/       transport, settings and interface, resets and reconnect
-//   registers/  bindings, RefreshControls, attenuation, zero lamps
-//   scripts/    RunScript, snapshot, direct access, history
+// The main window: the view of the board. It holds the evm::Board that owns
+// the link, the register image and every operation on the chip, and keeps the
+// window's own behaviour: the layout, the bindings of the panel controls to
+// the image (RefreshControls and the control handlers), the dialogs, and the
+// busy and progress windows that follow the board.
 
-#include "ui/tabrows.h"
-#include "core/hxbus.h"
-#include "core/linksettings.h"
-#include "ui/bindings.h"
 #include "core/bindingtables.h"
+#include "core/board.h"
 #include "core/registermap.h"
+#include "ui/bindings.h"
+#include "ui/tabrows.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -35,9 +32,6 @@ class TEdit;
 class TImageButton;
 class TRadioGroup;
 class TTrackBar;
-namespace evmlink {
-class ProfileFile;
-}
 
 // A list of equally sized pictures (ImageList1, ImageList2).
 class TImageList : public QObject {
@@ -56,31 +50,23 @@ public:
                     QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // ---- State, in this order -------------------------------------------------
-    evmlink::ProfileFile* settings = nullptr; // EVM2280.ini
-    LinkSettings linkSettings{};
-    HxBusLibrary bus; // library handle and the five entry points
+    // The board behind the window: link, register image, transport and its
+    // flags, settings file, resets, scripts and snapshot.
+    evm::Board& board() { return board_; }
+    const evm::Board& board() const { return board_; }
+
+    // ---- Window state ------------------------------------------------------------
     bool TrackReady = false;
-    bool ErrorShown = false;
-    std::int32_t DeviceAddress = 0;
-    std::int32_t BoardOpen = 0;
     struct ImageButtonEntry {
         std::int32_t left = 0, top = 0;
         TImageButton* button = nullptr;
     };
     std::array<ImageButtonEntry, 7> imageButtons{};
-    regs::RegisterImage image; // RegisterImage and RegisterMask
     std::array<BitBinding, bind::kCheckTagCount> CheckBindings{};
     std::array<FieldBinding, bind::kComboCount> ComboBindings{};
     std::array<BitBinding, bind::kRadioCount> RadioBindings{};
     std::array<AttenuationChannel, bind::kChannelCount + 1> AttenuationChannels{}; // Tags 1..8
     std::array<QLabel*, 8> ZeroLamps{};
-    bool SuppressWrites = false;
-    bool LogHistory = false;
-
-    // Wait of the event thread inside an operation: windows stay painted and a
-    // close ends it at once, but no user input is handled; tests replace it.
-    std::function<void(int ms)> Wait;
     // The window has been closed (FormClose ran): an operation that was
     // waiting stops instead of going on.
     bool isClosed() const { return closed_; }
@@ -111,7 +97,7 @@ public:
     // Any control of the window by its name.
     QWidget* control(const QString& name) const { return controls_.value(name); }
 
-    // ---- app/ ------------------------------------------------------------------
+    // ---- Life, layout, image buttons, About -----------------------------------------
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -127,20 +113,15 @@ public:
     template <class F> void guarded(F&& f);
     void reportError(const QString& text);
 
-    // ---- link/ -----------------------------------------------------------------
-    void WriteRegister(unsigned reg, int value);
-    std::uint8_t ReadRegister(int reg);
-    void WriteBoardControl(int address, std::uint8_t value);
+    // ---- Interface, address, resets and reconnect --------------------------------
     void LoadSettings();
-    void ApplyInterface(int index);
     void rgInterfaceClick();
     void cbAddrChange();
     void btnMRSTClick();
     void btnSRSTClick();
     void bBDRSTClick();
 
-    // ---- registers/ ------------------------------------------------------------
-    void ResetRegisterImage() { image.reset(); }
+    // ---- Panel bindings, attenuation, zero lamps -----------------------------------
     void FillBindings();    // CheckBindings, ComboBindings, RadioBindings
     void FillAttenuation(); // AttenuationChannels
     void RefreshControls();
@@ -154,7 +135,7 @@ public:
     void btnZeroClrClick();
     void btnZeroReadClick();
 
-    // ---- scripts/ --------------------------------------------------------------
+    // ---- Scripts, snapshot, direct access, history --------------------------------
     void RunScript(const QString& fileName, bool showProgress);
     void Open1Click();
     void SaveRegisterDumpClick();
@@ -167,7 +148,7 @@ public:
     void bSaveHistryClick();
     void AppendHistory(const QString& line);
 
-    // ---- regview/ (menu) ---------------------------------------------------------
+    // ---- Register map (menu) ---------------------------------------------------------
     void RegisterMap1Click();
 
 signals:
@@ -180,11 +161,13 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void buildLayout();     // app/form1_layout.cpp: every control, menu, pictures
-    void connectHandlers(); // app/form1_wiring.cpp
+    void buildLayout();     // form1_layout.cpp: every control, menu, pictures
+    void connectHandlers(); // form1_wiring.cpp
+    void listenToBoard();   // form1.cpp: what the board reports, shown
     void registerControl(QWidget* w) { controls_.insert(w->objectName(), w); }
     friend class Form1Builder;
 
+    evm::Board board_;
     QString libraryName_;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_ = nullptr;
@@ -194,7 +177,6 @@ private:
 
     bool shown_ = false;
     bool closed_ = false;
-    int operationDepth_ = 0; // nesting of guarded() calls
 };
 
 #include "core/apperror.h"
@@ -203,13 +185,13 @@ template <class F> void TForm1::guarded(F&& f)
 {
     // A handler raised from inside another (a control set by RefreshControls)
     // belongs to the outer operation and keeps its error state.
-    if (operationDepth_++ == 0) ErrorShown = false;
-    try {
-        f();
-    } catch (const AppError& e) {
-        reportError(e.text());
-    } catch (const std::exception& e) {
-        reportError(QString::fromLocal8Bit(e.what()));
-    }
-    --operationDepth_;
+    board_.operation([&] {
+        try {
+            f();
+        } catch (const AppError& e) {
+            reportError(e.text());
+        } catch (const std::exception& e) {
+            reportError(QString::fromLocal8Bit(e.what()));
+        }
+    });
 }

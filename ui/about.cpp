@@ -10,8 +10,8 @@ void TForm1::About2Click()
 {
     if (!AboutDialog) return;
     // Without a bound library the design-time "0.0.0.0" stays.
-    if (bus.getVer) AboutDialog->setLibraryVersion(versionText(bus.getVer()));
-    AboutDialog->setPort(BoardOpen);
+    if (board_.bus.getVer) AboutDialog->setLibraryVersion(versionText(board_.bus.getVer()));
+    AboutDialog->setPort(board_.BoardOpen);
     AboutDialog->fitLabels();
     dialogs().execModal(AboutDialog);
 }

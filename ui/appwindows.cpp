@@ -3,9 +3,9 @@
 #include "ui/TForm1.h"
 #include "ui/aboutdialog.h"
 #include "ui/globals.h"
-#include "ui/splashform.h"
 #include "ui/regviewform.h"
 #include "ui/scriptprogress.h"
+#include "ui/splashform.h"
 
 #include <QCoreApplication>
 
@@ -30,10 +30,12 @@ void CreateAppWindows(const AppOptions& options)
     QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
     // Form1 first, so that it is the main window; its FormCreate runs now.
     Form1 = new TForm1(options.libraryName, options.dialogs);
-    if (options.wait) Form1->Wait = options.wait;
+    if (options.wait) Form1->board().Wait = options.wait;
     AboutDialog = new TAboutDialog;
     scriptProgress = new TscriptProgress;
     RegViewForm = new TRegViewForm;
+    // The register map follows every register the board shows.
+    QObject::connect(&Form1->board(), &evm::Board::registerShown, RegViewForm, &TRegViewForm::ShowRegister);
 }
 
 void DestroyAppWindows()

@@ -5,8 +5,8 @@
 #include "ui/TForm1.h"
 
 #include "core/apperror.h"
-#include "ui/widgets.h"
 #include "core/attenuationmath.h"
+#include "ui/widgets.h"
 
 #include <QLocale>
 
@@ -45,7 +45,7 @@ void TForm1::FillAttenuation()
 QString TForm1::dbText(int value) const
 {
     // The scale follows DAMS as the image holds it, not the radio group.
-    return atten::dbText(value, atten::kZeroDb, atten::isWide(image.at(0x46)), userDecimalPoint());
+    return atten::dbText(value, atten::kZeroDb, atten::isWide(board_.image.at(0x46)), userDecimalPoint());
 }
 
 void TForm1::TrackChange(TTrackBar* sender)
@@ -59,13 +59,13 @@ void TForm1::TrackChange(TTrackBar* sender)
     const int p = sender->value();
     if (ch.Edit)
         showText(ch.Edit,
-                 atten::dbText(p, ch.ZeroDbValue, atten::isWide(image.at(0x46)), userDecimalPoint()));
-    WriteRegister(ch.Register, p);
+                 atten::dbText(p, ch.ZeroDbValue, atten::isWide(board_.image.at(0x46)), userDecimalPoint()));
+    board_.WriteRegister(ch.Register, p);
 }
 
 void TForm1::TrackEditKeyUp(TEdit* sender, int key)
 {
-    // The step follows the radio group here, not the image.
+    // The step follows the radio group here, not the board_.image.
     const int step = rgDACAttMode && rgDACAttMode->itemIndex() == 0 ? 2 : 1;
     if (!TrackReady || !isEnterKey(key)) return; // typing alone never commits
     const int tag = tagOf(sender);
@@ -92,10 +92,10 @@ void TForm1::AttenuationRangeUpdate()
         // Without a board that write is not mirrored; the image still has to
         // follow the new range, or the next refresh would show a code the
         // bar cannot hold.
-        if (image.at(ch.Register) < m) {
-            image.at(ch.Register) = std::uint8_t(m);
+        if (board_.image.at(ch.Register) < m) {
+            board_.image.at(ch.Register) = std::uint8_t(m);
             ch.TrackBar->setValue(m);
         }
-        if (ch.Edit) showText(ch.Edit, dbText(image.at(ch.Register)));
+        if (ch.Edit) showText(ch.Edit, dbText(board_.image.at(ch.Register)));
     }
 }

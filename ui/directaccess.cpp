@@ -2,12 +2,12 @@
 
 #include "ui/TForm1.h"
 
-#include "ui/dialogs.h"
-#include "ui/widgets.h"
 #include "core/linktext.h"
-#include "ui/savefile.h"
+#include "core/savefile.h"
 #include "core/scriptnumber.h"
 #include "core/textfile.h"
+#include "ui/dialogs.h"
+#include "ui/widgets.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -33,14 +33,14 @@ std::int32_t fieldNumber(const TEdit* edit)
 void TForm1::ReadClick()
 {
     const std::int32_t address = fieldNumber(RDA_reg);
-    RDA_data->setText(evmlink::hex2(ReadRegister(address)));
+    RDA_data->setText(evmlink::hex2(board_.ReadRegister(address)));
 }
 
 void TForm1::WriteClick()
 {
     const std::int32_t data = fieldNumber(RDA_data);
     const std::int32_t address = fieldNumber(RDA_reg);
-    WriteRegister(unsigned(address), data);
+    board_.WriteRegister(unsigned(address), data);
     RefreshControls();
 }
 
@@ -69,9 +69,9 @@ void TForm1::bClearHistryClick()
 void TForm1::bSaveHistryClick()
 {
     const QString path = dialogs_->saveFile(*SaveDialog1);
-    if (path.isEmpty() || !confirmOverwrite(*dialogs_, path)) return;
+    if (path.isEmpty() || !evm::confirmOverwrite(board_.Question, path)) return;
     // The box holds '\n' line ends; on disk every line ends with CR LF.
-    saveTextFile(path, textfile::withCrLf(Memo1->toPlainText().toLocal8Bit()));
+    evm::saveTextFile(path, textfile::withCrLf(Memo1->toPlainText().toLocal8Bit()));
 }
 
 // Every line the program adds is followed by a line break, so the saved log is

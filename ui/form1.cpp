@@ -7,7 +7,6 @@
 #include "ui/globals.h"
 #include "ui/splashform.h"
 #include "ui/widgets.h"
-#include "core/profilefile.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,15 +27,49 @@ TForm1::TForm1(const QString& libraryName, Dialogs* dialogs, QWidget* parent)
         dialogs = ownDialogs_.get();
     }
     dialogs_ = dialogs;
-    Wait = [this](int ms) { busyWait(ms); };
+    board_.Wait = [this](int ms) { busyWait(ms); };
+    board_.Question = [this](const QString& text, const QString& caption) {
+        return dialogs_->question(text, caption);
+    };
     buildLayout();
     connectHandlers();
+    listenToBoard();
     guarded([this] { FormCreate(); });
 }
 
-TForm1::~TForm1()
+TForm1::~TForm1() = default;
+
+// What the board reports, shown: boxes, the history log, the connection
+// state, the busy window, and the panel after a reset. (The register map
+// window listens to the board itself.)
+void TForm1::listenToBoard()
 {
-    delete settings;
+    connect(&board_, &evm::Board::report, this,
+            [this](evm::ReportKind kind, const QString& text, const QString& caption) {
+                if (kind == evm::ReportKind::ErrorBox)
+                    dialogs_->errorBox(text, caption);
+                else
+                    dialogs_->message(text);
+            });
+    connect(&board_, &evm::Board::historyLine, this, &TForm1::AppendHistory);
+    connect(&board_, &evm::Board::connectionChanged, this, [this](bool open) {
+        StatusBar1->showMessage(open ? QStringLiteral("Ready") : QStringLiteral("No EVM was found"));
+        ShowConnection(open ? 1 : 0);
+    });
+    connect(&board_, &evm::Board::busy, this, [](const QString& text) {
+        if (!SplashForm) return;
+        SplashForm->Label1->setText(text);
+        SplashForm->ProgressBar1->setValue(0);
+        SplashForm->ProgressBar1->hide();
+        showPainted(SplashForm);
+    });
+    connect(&board_, &evm::Board::busyEnded, this, [] {
+        if (SplashForm) SplashForm->hide();
+    });
+    connect(&board_, &evm::Board::registersReset, this, [this] {
+        RefreshControls();
+        btnZeroClrClick();
+    });
 }
 
 void TForm1::reportError(const QString& text)
@@ -46,10 +79,10 @@ void TForm1::reportError(const QString& text)
 
 void TForm1::FormCreate()
 {
-    bus.unload();
-    ErrorShown = false;
-    SuppressWrites = true;
-    LogHistory = false;
+    board_.bus.unload();
+    board_.ErrorShown = false;
+    board_.SuppressWrites = true;
+    board_.LogHistory = false;
     TrackReady = true;
 
     TImageButton* buttons[7] = {nullptr, nullptr, imgSave, imgClear, imgRead, imgWrite, imgExit};
@@ -63,10 +96,10 @@ void TForm1::FormCreate()
 
     for (int n = 0; n < 8; ++n) ZeroLamps[n] = findChild<QLabel*>(QStringLiteral("ZERO%1").arg(n + 1));
 
-    evmlink::initLinkSettings(linkSettings);
+    evmlink::initLinkSettings(board_.linkSettings);
     LoadSettings(); // selects the interface, DeviceAddress and the address item
     cbAddr->setEnabled(rgInterface->itemIndex() == 0);
-    ApplyInterface(rgInterface->itemIndex());
+    board_.ApplyInterface();
 
     FillAttenuation();
     FillBindings();
@@ -122,9 +155,9 @@ void TForm1::FormShow()
         if (SplashForm) SplashForm->hide();
     };
 
-    image.fillMask();
+    board_.image.fillMask();
 
-    switch (bus.load(libraryName_)) {
+    switch (board_.loadLibrary(libraryName_)) {
     case HxBusLibrary::LoadResult::NotFound:
         hideSplash();
         dialogs_->errorBox(QStringLiteral("Cannot load DLL"), QStringLiteral("DLL error"));
@@ -137,15 +170,13 @@ void TForm1::FormShow()
         break;
     }
 
-    SuppressWrites = true;
-    BoardOpen = bus.init(0, &linkSettings);
-
-    if (BoardOpen == 0) {
+    board_.SuppressWrites = true;
+    if (board_.open() == 0) {
         hideSplash();
         StatusBar1->showMessage(QStringLiteral("No EVM was found"));
         ShowConnection(0);
         dialogs_->errorBox(QStringLiteral("No EVM was found"), QStringLiteral("Error"));
-        ResetRegisterImage();
+        board_.ResetRegisterImage();
         RefreshControls();
         return;
     }
@@ -161,20 +192,14 @@ void TForm1::FormShow()
         SplashForm->repaint();
     }
 
-    SuppressWrites = false;
+    board_.SuppressWrites = false;
     WriteBoardSetup();
 
-    SuppressWrites = true;
-    const bool spi = rgInterface->itemIndex() == 1;
-    for (int i = 0; i < regs::kCount; ++i) {
+    board_.SuppressWrites = true;
+    board_.readBack([bar](int i) {
         if (bar) bar->setValue(i);
-        if (spi)
-            ResetRegisterImage();
-        else
-            image.storeReadBack(i, ReadRegister(regs::kFirst + i));
-    }
-    image.bytes[0] |= 0xC0;
-    SuppressWrites = false;
+    });
+    board_.SuppressWrites = false;
 
     if (QFileInfo(QStringLiteral("startup.csv")).isFile()) RunScript(QStringLiteral("startup.csv"), false);
     if (closed_) { // closed during a wait of the start-up script
@@ -183,19 +208,12 @@ void TForm1::FormShow()
     }
     RefreshControls();
     hideSplash();
-    LogHistory = true;
+    board_.LogHistory = true;
 }
 
 void TForm1::WriteBoardSetup()
 {
-    WriteBoardControl(0x00, 0x00);
-    WriteBoardControl(0x04, 0x01);
-    for (int a = 0x0B; a <= 0x0F; ++a) WriteBoardControl(a, 0x55);
-    WriteBoardControl(0x35, 0x01);
-    WriteBoardControl(0x37, cbDACMasterSlave->currentIndex() == 0 ? 1 : 0);
-    const std::uint8_t adc = cbADCMasterSlave->currentIndex() == 0 ? 1 : 0;
-    WriteBoardControl(0x34, adc);
-    WriteBoardControl(0x36, adc);
+    board_.WriteBoardSetup(cbDACMasterSlave->currentIndex(), cbADCMasterSlave->currentIndex());
 }
 
 void TForm1::ShowConnection(int index)
@@ -222,18 +240,9 @@ void TForm1::closeEvent(QCloseEvent* e)
 
 void TForm1::FormClose()
 {
-    if (bus.isLoaded()) {
-        bus.close();
-        bus.unload();
-    }
-    // An operation interrupted by the close sends nothing more.
-    BoardOpen = 0;
-    if (settings) {
-        evmlink::ProfileFile* s = settings;
-        settings = nullptr;
-        s->sync();
-        delete s;
-    }
+    // _close, the library unloaded, the settings file flushed; an operation
+    // interrupted by the close sends nothing more.
+    board_.close();
 }
 
 void TForm1::imgMouseDown(TImageButton* sender)

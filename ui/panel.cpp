@@ -4,8 +4,8 @@
 #include "ui/TForm1.h"
 
 #include "ui/globals.h"
-#include "ui/widgets.h"
 #include "ui/regviewform.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,7 +31,8 @@ void TForm1::CheckBoxChecked(QCheckBox* sender)
     // A box without a binding (cHPCC) or not the bound one does nothing.
     if (!sender || tag < 0 || tag >= bind::kCheckTagCount || CheckBindings[tag].Control != sender) return;
     const BitBinding& b = CheckBindings[tag];
-    WriteRegister(b.Register, bind::withBit(image.at(b.Register), b.Bit, sender->isChecked() ? 1 : 0));
+    board_.WriteRegister(b.Register,
+                         bind::withBit(board_.image.at(b.Register), b.Bit, sender->isChecked() ? 1 : 0));
 }
 
 void TForm1::ComboBoxChange(QComboBox* sender)
@@ -41,15 +42,16 @@ void TForm1::ComboBoxChange(QComboBox* sender)
     const int index = sender->currentIndex();
     if (index < 0) return; // no item chosen: there is no field value to write
     const FieldBinding& f = ComboBindings[tag];
-    WriteRegister(f.Register, int(bind::withField(image.at(f.Register), f.Shift, f.Width, index)));
+    board_.WriteRegister(f.Register,
+                         int(bind::withField(board_.image.at(f.Register), f.Shift, f.Width, index)));
 
     // The board's clock routing follows the converter's master/slave choice.
     const std::uint8_t slave = index == 0 ? 1 : 0;
     if (tag == 0) {
-        WriteBoardControl(0x37, slave);
+        board_.WriteBoardControl(0x37, slave);
     } else if (tag == 2) {
-        WriteBoardControl(0x34, slave);
-        WriteBoardControl(0x36, slave);
+        board_.WriteBoardControl(0x34, slave);
+        board_.WriteBoardControl(0x36, slave);
     }
 }
 
@@ -60,7 +62,7 @@ void TForm1::RadioGroupClick(TRadioGroup* sender)
     const int index = sender->itemIndex();
     if (index < 0) return;
     const BitBinding& b = RadioBindings[tag];
-    WriteRegister(b.Register, bind::withBit(image.at(b.Register), b.Bit, index));
+    board_.WriteRegister(b.Register, bind::withBit(board_.image.at(b.Register), b.Bit, index));
     if (tag == 1) AttenuationRangeUpdate();
 }
 
@@ -75,32 +77,31 @@ void TForm1::RefreshControls()
     for (int tag = 1; tag <= bind::kChannelCount; ++tag) {
         const AttenuationChannel& ch = AttenuationChannels[tag];
         if (!ch.TrackBar) continue;
-        ch.TrackBar->setValue(image.at(ch.Register)); // clamped by the bar; a move runs TrackChange
+        ch.TrackBar->setValue(board_.image.at(ch.Register)); // clamped by the bar; a move runs TrackChange
         if (ch.Edit) {
-            const QString text = dbText(image.at(ch.Register));
+            const QString text = dbText(board_.image.at(ch.Register));
             if (ch.Edit->text() != text) ch.Edit->setText(text);
         }
     }
 
     for (const BitBinding& b : CheckBindings) {
         if (auto* box = static_cast<QCheckBox*>(b.Control)) {
-            const bool on = (image.at(b.Register) & (1u << b.Bit)) != 0;
+            const bool on = (board_.image.at(b.Register) & (1u << b.Bit)) != 0;
             if (box->isChecked() != on) box->setChecked(on);
         }
     }
 
     for (const FieldBinding& f : ComboBindings) {
         if (!f.Control) continue;
-        int index = bind::fieldValue(image.at(f.Register), f.Shift, f.Width);
+        int index = bind::fieldValue(board_.image.at(f.Register), f.Shift, f.Width);
         if (index >= f.Control->count()) index = -1; // a code without an item shows no item
         if (f.Control->currentIndex() != index) f.Control->setCurrentIndex(index);
     }
 
     for (const BitBinding& b : RadioBindings) {
         if (auto* group = static_cast<TRadioGroup*>(b.Control))
-            group->setItemIndex((image.at(b.Register) >> b.Bit) & 1);
+            group->setItemIndex((board_.image.at(b.Register) >> b.Bit) & 1);
     }
 
-    if (RegViewForm)
-        for (int i = 0; i < regs::kCount; ++i) RegViewForm->ShowRegister(i, image.bytes[i]);
+    board_.showAllRegisters();
 }

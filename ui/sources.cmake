@@ -14,7 +14,6 @@ list(APPEND EVM_WINDOW_SOURCES
   ui/pictures.cpp ui/pictures.h
   ui/form1_wiring.cpp
   ui/about.cpp
-  ui/transport.cpp
   ui/settings.cpp
   ui/resets.cpp
   ui/bindings.h
@@ -22,7 +21,6 @@ list(APPEND EVM_WINDOW_SOURCES
   ui/attenuation.cpp
   ui/zeroflags.cpp
   ui/scriptprogress.cpp ui/scriptprogress.h
-  ui/savefile.cpp ui/savefile.h
   ui/runscript.cpp
   ui/snapshot.cpp
   ui/directaccess.cpp

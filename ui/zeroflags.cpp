@@ -31,8 +31,8 @@ void TForm1::btnZeroClrClick()
 void TForm1::btnZeroReadClick()
 {
     // The flags are status, not settings: the raw value goes to the lamps and
-    // never into the register image.
-    const std::uint8_t flags = ReadRegister(kZeroFlagRegister);
+    // never into the register board_.image.
+    const std::uint8_t flags = board_.ReadRegister(kZeroFlagRegister);
     for (int i = 0; i < int(ZeroLamps.size()); ++i)
         setLamp(ZeroLamps[i], ImageList1, (flags >> i) & 1 ? kLampOn : kLampOff);
 }

@@ -1,18 +1,20 @@
-#include "ui/savefile.h"
+#include "core/savefile.h"
 
 #include "core/apperror.h"
-#include "ui/dialogs.h"
 #include "core/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-bool confirmOverwrite(Dialogs& dialogs, const QString& path)
+namespace evm {
+
+bool confirmOverwrite(const AskFn& ask, const QString& path)
 {
     if (!QFileInfo::exists(path)) return true;
-    return dialogs.question(
-        QStringLiteral("The file you specified is already exists.\nAre you sure you want to save?"),
-        QStringLiteral("File exits"));
+    // "exits" as the program has always put it.
+    return ask &&
+           ask(QStringLiteral("The file you specified is already exists.\nAre you sure you want to save?"),
+               QStringLiteral("File exits"));
 }
 
 void saveTextFile(const QString& path, const QByteArray& bytes)
@@ -22,3 +24,5 @@ void saveTextFile(const QString& path, const QByteArray& bytes)
         throw AppError(
             QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
+
+} // namespace evm
