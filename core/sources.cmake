@@ -15,4 +15,5 @@ list(APPEND EVM_CORE_SOURCES
   core/settingstext.cpp core/settingstext.h
   core/profilefile.cpp core/profilefile.h
   core/savefile.cpp core/savefile.h
-  core/board.cpp core/board.h)
+  core/board.cpp core/board.h
+  core/snapshotcompare.cpp core/snapshotcompare.h)
