@@ -1,0 +1,13 @@
+#pragma once
+// The commands of evmctl.
+
+#include "cli/options.h"
+
+namespace evm::cli {
+
+// Runs one command from the settings to the close of the board. Returns the
+// exit status: 0 success, 1 compare found differences, 2 trouble (reported
+// on standard error).
+int execute(const Invocation& inv);
+
+} // namespace evm::cli

@@ -1,0 +1,21 @@
+// evmctl: the EVM board from the shell, through the same board core and
+// board library as the window, without any window.
+
+#include "cli/commands.h"
+#include "cli/session.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("evmctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(EVM_VERSION));
+    QString error;
+    const std::optional<evm::cli::Invocation> inv = evm::cli::parseCommandLine(app.arguments(), &error);
+    if (!inv) {
+        evm::cli::printError(error);
+        return 2;
+    }
+    return evm::cli::execute(*inv);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// One run of evmctl against the board: the settings the window would use,
+// the library, the opening the window makes at start-up, and the error
+// policy of a command-line tool. The board is closed once, whatever happens.
+
+#include "cli/options.h"
+#include "core/board.h"
+
+#include <QObject>
+#include <QString>
+
+namespace evm::cli {
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    Session();
+    ~Session() override;
+
+    // The interface and device address: EVM2280.ini as the window reads it,
+    // then -i and -a. False (reported) for a device address outside the
+    // interface's range.
+    bool configure(const Invocation& inv);
+    // Loads the library, searches the board and makes the board set-up
+    // writes. False (reported) when the library cannot be used or no board
+    // was found.
+    bool open();
+    // _close, once.
+    void close();
+
+    // "evmctl: text" on standard error; the run ends with status 2.
+    void fail(const QString& text);
+    // Prints the count of the communication errors after the first.
+    void finish();
+    bool troubled() const { return troubled_; }
+    // Failed transfers so far.
+    int failures() const { return transferFailures_; }
+
+    Board board;
+
+private:
+    void onReport(const QString& text);
+    void onTransferFailed(const QString& text);
+    void countFailure(const QString& text);
+
+    bool troubled_ = false;
+    bool settingsPhase_ = false; // the settings file's messages are warnings
+    int transferFailures_ = 0;
+    QString echo_; // the last transferFailed text, until its report has come
+};
+
+// Writes to standard error, prefixed "evmctl: ".
+void printError(const QString& text);
+
+} // namespace evm::cli
