@@ -2,7 +2,7 @@
 
 #include "core/fields.h"
 #include "core/textfile.h"
-#include "tests/fixture.h"
+#include "tests/simfixture.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "hxbus_sim.h"
 #include "core/hxbus.h"
 #include "core/linksettings.h"
-#include "tests/fixture.h"
+#include "tests/simfixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
