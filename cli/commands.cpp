@@ -24,12 +24,6 @@ void printLine(const QString& line)
     printOut(line.toLocal8Bit() + '\n');
 }
 
-// As the About box shows it: v/4096, (v%4096)/256, (v%256)/16, v%16.
-QString versionText(int v)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(v / 4096).arg((v % 4096) / 256).arg((v % 256) / 16).arg(v % 16);
-}
-
 // Script errors name their line, the rest is said as the window says it.
 class ScriptReport : public ScriptEvents {
 public:
@@ -49,7 +43,7 @@ void info(Session& s)
 {
     const std::optional<int> v = s.board.libraryVersion();
     const bool iic = s.board.interfaceIndex == evmlink::kIicIndex;
-    printLine(QStringLiteral("library: ") + (v ? versionText(*v) : QStringLiteral("0.0.0.0")));
+    printLine(QStringLiteral("library: ") + (v ? evmlink::versionText(*v) : QStringLiteral("0.0.0.0")));
     printLine(QStringLiteral("port: %1").arg(s.board.BoardOpen));
     printLine(QStringLiteral("interface: ") + (iic ? QStringLiteral("IIC") : QStringLiteral("SPI")));
     printLine(QStringLiteral("address: ") + evmlink::hex2(unsigned(s.board.DeviceAddress)));

@@ -112,17 +112,8 @@ void Session::finish()
 
 void Session::onReport(const QString& text)
 {
-    // The first failed register transfer of an operation is reported right
-    // after its transferFailed: counted there already.
-    if (!echo_.isEmpty() && text == echo_) {
-        echo_.clear();
-        return;
-    }
-    // A failed board-control write has only its report.
-    if (text.startsWith(kCommError)) {
-        countFailure(text);
-        return;
-    }
+    // Every failed transfer is counted through transferFailed, reported or not.
+    if (text.startsWith(kCommError)) return;
     if (settingsPhase_) {
         printError(text); // the window, too, goes on with its defaults
         return;
@@ -132,7 +123,6 @@ void Session::onReport(const QString& text)
 
 void Session::onTransferFailed(const QString& text)
 {
-    echo_ = text;
     countFailure(text);
 }
 

@@ -46,7 +46,6 @@ private:
     bool troubled_ = false;
     bool settingsPhase_ = false; // the settings file's messages are warnings
     int transferFailures_ = 0;
-    QString echo_; // the last transferFailed text, until its report has come
 };
 
 // Writes to standard error, prefixed "evmctl: ".

@@ -169,7 +169,11 @@ void Board::WriteBoardControl(int address, std::uint8_t value)
     buffer[0] = value;
     if (SuppressWrites) return;
     const int rc = bus.writeData(evmlink::kChannelBoard, address, buffer, 1);
-    if (rc != 0) emit report(ReportKind::Message, evmlink::boardErrorText(rc), QString());
+    if (rc != 0) {
+        const QString text = evmlink::boardErrorText(rc);
+        emit transferFailed(text);
+        emit report(ReportKind::Message, text, QString()); // every one, whatever ErrorShown says
+    }
 }
 
 void Board::showAllRegisters()

@@ -148,7 +148,7 @@ signals:
     void registerShown(int index, int value); // a map row to show (index 0 = 0x40)
     void historyLine(const QString& line);    // a register write to log
     void report(evm::ReportKind kind, const QString& text, const QString& caption);
-    void transferFailed(const QString& text); // every failed register read or write
+    void transferFailed(const QString& text); // every failed transfer, reported or not
     void connectionChanged(bool open);        // Ready / No EVM was found
     void busy(const QString& text);           // the busy window with this text
     void busyEnded();

@@ -31,4 +31,9 @@ QString recordLine(unsigned address, unsigned value)
     return hex2(address) + QLatin1String(", ") + hex2(value);
 }
 
+QString versionText(int v)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(v / 4096).arg((v % 4096) / 256).arg((v % 256) / 16).arg(v % 16);
+}
+
 } // namespace evmlink

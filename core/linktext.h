@@ -14,4 +14,8 @@ QString boardErrorText(int code); // SPERR
 QString hex2(unsigned value);
 // History line / register record: "0x4A, 0x0A".
 QString recordLine(unsigned address, unsigned value);
+// The library version as the About box shows it, "%1d.%1d.%1d.%1d": v/4096,
+// (v%4096)/256, (v%256)/16, v%16, each truncating toward zero with the
+// remainder taking v's sign.
+QString versionText(int v);
 } // namespace evmlink

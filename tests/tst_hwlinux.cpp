@@ -1,9 +1,9 @@
 // The Linux chip library against a model of i2c-dev and spidev: the exact
 // transfers, the error codes, the configuration file, close and init again.
 
-#include "ui/aboutdialog.h"
-#include "devicemodel.h"
 #include "core/linksettings.h"
+#include "core/linktext.h"
+#include "devicemodel.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -579,7 +579,7 @@ void TestHwLinux::realCallsOnANodeThatIsNoDevice()
 
 void TestHwLinux::versionReadsAsTheProgramVersion()
 {
-    QCOMPARE(versionText(getVer_()), QStringLiteral(EVM_VERSION ".0"));
+    QCOMPARE(evmlink::versionText(getVer_()), QStringLiteral(EVM_VERSION ".0"));
 }
 
 QTEST_MAIN(TestHwLinux)

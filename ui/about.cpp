@@ -2,6 +2,8 @@
 
 #include "ui/TForm1.h"
 
+#include "core/linktext.h"
+
 #include "ui/aboutdialog.h"
 #include "ui/dialogs.h"
 #include "ui/globals.h"
@@ -10,7 +12,7 @@ void TForm1::About2Click()
 {
     if (!AboutDialog) return;
     // Without a bound library the design-time "0.0.0.0" stays.
-    if (board_.bus.getVer) AboutDialog->setLibraryVersion(versionText(board_.bus.getVer()));
+    if (board_.bus.getVer) AboutDialog->setLibraryVersion(evmlink::versionText(board_.bus.getVer()));
     AboutDialog->setPort(board_.BoardOpen);
     AboutDialog->fitLabels();
     dialogs().execModal(AboutDialog);

@@ -94,8 +94,3 @@ void TAboutDialog::showEvent(QShowEvent* e)
     }
     QDialog::showEvent(e);
 }
-
-QString versionText(int v)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(v / 4096).arg((v % 4096) / 256).arg((v % 256) / 16).arg(v % 16);
-}

@@ -31,7 +31,3 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
 };
-
-// The library version as "%1d.%1d.%1d.%1d": v/4096, (v%4096)/256, (v%256)/16,
-// v%16, each truncating toward zero with the remainder taking v's sign.
-QString versionText(int v);
