@@ -65,22 +65,37 @@ double runScript(TForm1* form, const QString& path)
 
 // Peak memory of a process that starts the program and runs one script (or
 // none), in KiB: each figure from a fresh child, since the peak only grows.
-long childPeakKiB(const QString& script)
+long childPeakKiB(const QString& script, const QString& simConfig)
 {
     QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HXBUS_SIM_CONFIG"), simConfig);
+    child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak"), script});
     if (!child.waitForFinished(600000)) return -1;
     return child.readAllStandardOutput().trimmed().toLong();
 }
 
+// The process's own peak resident size in KiB. Linux keeps getrusage's
+// ru_maxrss across fork and exec, so a child would report its parent's peak;
+// VmHWM belongs to the address space the child runs in.
+long ownPeakKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return long(u.ru_maxrss);
+}
+
 int peakChild(const QString& script)
 {
     BenchApp bench;
     if (!script.isEmpty()) Form1->RunScript(script, false);
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    std::printf("%ld\n", long(u.ru_maxrss));
+    std::printf("%ld\n", ownPeakKiB());
     return 0;
 }
 
@@ -101,9 +116,16 @@ void memoryFigures(const BenchApp& bench)
         for (int i = 0; i < 1000; ++i) block += "0x41, 0x5A\r\n";
         for (int i = 0; i < 1000; ++i) f.write(block); // 1e6 register writes
     }
-    const long idle = childPeakKiB(QString());
-    const long emptyPeak = childPeakKiB(empty);
-    const long writesPeak = childPeakKiB(writes);
+    // The simulator keeps no trace in memory here: the figures are the program's.
+    const QString simConfig = bench.path(QStringLiteral("sim.ini"));
+    {
+        QFile f(simConfig);
+        if (!f.open(QIODevice::WriteOnly)) return;
+        f.write("trace_memory = 0\n");
+    }
+    const long idle = childPeakKiB(QString(), simConfig);
+    const long emptyPeak = childPeakKiB(empty, simConfig);
+    const long writesPeak = childPeakKiB(writes, simConfig);
     std::printf("peak memory, idle program:              %ld KiB\n", idle);
     std::printf("peak memory, 100 MiB of empty lines:    %ld KiB (+%ld KiB)\n", emptyPeak, emptyPeak - idle);
     std::printf("peak memory, 1e6 register-write lines:  %ld KiB (+%ld KiB, file %lld KiB)\n", writesPeak,

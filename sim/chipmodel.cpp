@@ -54,7 +54,9 @@ void applyConfigText(Config& cfg, const std::string& text)
         while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
         while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.erase(0, 1);
         long long v = 0;
-        if (key == "trace") {
+        if (key == "trace_memory") {
+            if (parseInt(value, v)) cfg.traceMemory = long(v);
+        } else if (key == "trace") {
             while (!value.empty() && (value.front() == ' ')) value.erase(0, 1);
             while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
             cfg.traceFile = value;
@@ -129,7 +131,9 @@ void Board::powerOn()
 
 void Board::log(const std::string& line)
 {
-    trace.push_back(line);
+    // A long demo keeps only the newest lines in memory, if asked to.
+    if (cfg.traceMemory != 0) trace.push_back(line);
+    while (cfg.traceMemory >= 0 && trace.size() > std::size_t(cfg.traceMemory)) trace.pop_front();
     if (!cfg.traceFile.empty()) {
         if (FILE* f = std::fopen(cfg.traceFile.c_str(), "a")) {
             std::fprintf(f, "%s\n", line.c_str());

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct Config {
     std::map<int, int> readFaults;                  // address (-1 any) -> code
     std::map<std::pair<int, int>, int> writeFaults; // (channel, address or -1) -> code
     std::string traceFile;
+    long traceMemory = -1; // trace lines kept in memory, the newest; -1: all
 };
 
 // Reads "key=value" lines (see the README) into cfg; unknown keys are ignored.
@@ -44,7 +46,7 @@ public:
     int deviceAddress = 0;
     bool haveSettings = false;
     std::array<unsigned char, 64> lastSettings{};
-    std::vector<std::string> trace;
+    std::deque<std::string> trace;
 
     void log(const std::string& line);
 

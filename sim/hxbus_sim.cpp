@@ -116,6 +116,10 @@ HXSIM_EXPORT int hxsim_trace_line(int index, char* buffer, int size)
     }
     return int(s.size());
 }
+HXSIM_EXPORT void hxsim_set_trace_memory(int lines)
+{
+    board().cfg.traceMemory = lines;
+}
 HXSIM_EXPORT void hxsim_clear_trace(void)
 {
     board().trace.clear();

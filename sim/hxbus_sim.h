@@ -47,6 +47,8 @@ HXSIM_EXPORT void hxsim_fail_write(int channel, int address, int code);
 HXSIM_EXPORT void hxsim_clear_faults(void);
 /* Set a chip register as if the chip held it (0x40..0x5E; other addresses ignored). */
 HXSIM_EXPORT void hxsim_set_register(int address, int value);
+/* Keep only the newest `lines` trace lines in memory (-1: all, the default). */
+HXSIM_EXPORT void hxsim_set_trace_memory(int lines);
 /* Append the trace to a file as well (null or "" stops). */
 HXSIM_EXPORT void hxsim_set_trace_file(const char* path);
 

@@ -1,9 +1,9 @@
 // The board simulator as the program sees it: the five entry points of the
 // board library, called through a real QLibrary load, and its control functions.
 
-#include "hxbus_sim.h"
 #include "core/hxbus.h"
 #include "core/linksettings.h"
+#include "hxbus_sim.h"
 #include "tests/simfixture.h"
 
 #include <QFile>
@@ -220,6 +220,14 @@ void TestSim::traceRecordsEveryCallAndCanGoToAFile()
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts), expected);
+
+    // A long demo keeps only the newest lines in memory; the file has them all.
+    reinterpret_cast<void (*)(int)>(QLibrary("HxBus").resolve("hxsim_set_trace_memory"))(2);
+    bus.init(0, &s);
+    wr(0, 0x40, 0xC6);
+    rd(0, 0x41);
+    QCOMPARE(sim.trace(), (QStringList{expected[1], expected[2]}));
+    reinterpret_cast<void (*)(int)>(QLibrary("HxBus").resolve("hxsim_set_trace_memory"))(-1);
 }
 
 void TestSim::configurationFileIsReadAtPowerOn()
