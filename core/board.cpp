@@ -131,14 +131,7 @@ void Board::WriteRegister(unsigned reg, int value)
     buffer[0] = static_cast<unsigned char>(value);
     if (!SuppressWrites) {
         const int rc = bus.writeData(evmlink::kChannelChip, int(reg), buffer, 1);
-        if (rc != 0) {
-            const QString text = evmlink::writeErrorText(rc);
-            emit transferFailed(text);
-            if (!ErrorShown) {
-                ErrorShown = true;
-                emit report(ReportKind::Message, text, QString());
-            }
-        }
+        if (rc != 0) registerTransferFailed(evmlink::writeErrorText(rc));
     }
     int shown = 0;
     if (image.mirrorWrite(reg, value, &shown)) emit registerShown(int(reg) - regs::kFirst, shown);
@@ -146,19 +139,21 @@ void Board::WriteRegister(unsigned reg, int value)
     if (LogHistory) emit historyLine(evmlink::recordLine(reg, buffer[0]));
 }
 
+// The first failed register read or write of an operation is reported.
+void Board::registerTransferFailed(const QString& text)
+{
+    emit transferFailed(text);
+    if (ErrorShown) return;
+    ErrorShown = true;
+    emit report(ReportKind::Message, text, QString());
+}
+
 std::uint8_t Board::ReadRegister(int reg)
 {
     if (BoardOpen == 0) return 0;
     unsigned char buffer[evmlink::kBufferSize] = {};
     const int rc = bus.readData(evmlink::kChannelChip, reg, buffer, 1);
-    if (rc != 0) {
-        const QString text = evmlink::readErrorText(rc);
-        emit transferFailed(text);
-        if (!ErrorShown) {
-            ErrorShown = true;
-            emit report(ReportKind::Message, text, QString());
-        }
-    }
+    if (rc != 0) registerTransferFailed(evmlink::readErrorText(rc));
     return buffer[0];
 }
 

@@ -155,6 +155,8 @@ signals:
     void registersReset(); // the image holds the defaults again (MRST, reconnect)
 
 private:
+    void registerTransferFailed(const QString& text);
+
     std::unique_ptr<evmlink::ProfileFile> settings_;
     bool closed_ = false;
     int operationDepth_ = 0;
