@@ -24,7 +24,9 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 
+#ifdef __unix__
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -86,9 +88,13 @@ long ownPeakKiB()
     if (status.open(QIODevice::ReadOnly))
         for (const QByteArray& line : status.readAll().split('\n'))
             if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+#ifdef __unix__
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return long(u.ru_maxrss);
+#else
+    return 0; // no figure where neither is available
+#endif
 }
 
 int peakChild(const QString& script)
