@@ -45,7 +45,8 @@ int main(int argc, char** argv)
     auto alternate = [](int i) { return (i & 1) ? 0xAA : 0x55; };
     // One bit toggling: the common case of a panel control.
     auto oneBit = [](int i) { return (i & 1) ? 0x01 : 0x00; };
-    Form1->board().LogHistory = false; // as during a script; the history has its own benchmark
+    evm::Board::Quiet quiet(
+        Form1->board(), evm::Board::Quiet::History); // as during a script; the history has its own benchmark
 
     RegViewForm->hide();
     report("ShowRegister, map hidden, 8 cells change",

@@ -27,7 +27,7 @@ BenchApp::BenchApp() : oldDir_(QDir::currentPath())
     CreateAppWindows(options);
     Form1->show();
     QCoreApplication::processEvents();
-    if (Form1->board().BoardOpen == 0)
+    if (Form1->board().port() == 0)
         std::printf("note: no simulated board was opened; the figures are empty\n");
 }
 

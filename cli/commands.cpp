@@ -3,8 +3,8 @@
 #include "cli/session.h"
 #include "core/apperror.h"
 #include "core/linktext.h"
-#include "core/settingstext.h"
 #include "core/snapshotcompare.h"
+#include "core/termination.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,11 +42,11 @@ private:
 void info(Session& s)
 {
     const std::optional<int> v = s.board.libraryVersion();
-    const bool iic = s.board.interfaceIndex == evmlink::kIicIndex;
+    const bool iic = s.board.interface() == Interface::Iic;
     printLine(QStringLiteral("library: ") + (v ? evmlink::versionText(*v) : QStringLiteral("0.0.0.0")));
-    printLine(QStringLiteral("port: %1").arg(s.board.BoardOpen));
+    printLine(QStringLiteral("port: %1").arg(s.board.port()));
     printLine(QStringLiteral("interface: ") + (iic ? QStringLiteral("IIC") : QStringLiteral("SPI")));
-    printLine(QStringLiteral("address: ") + evmlink::hex2(unsigned(s.board.DeviceAddress)));
+    printLine(QStringLiteral("address: ") + evmlink::hex2(unsigned(s.board.deviceAddress())));
 }
 
 void readRegister(Session& s, std::int32_t address)
@@ -165,11 +165,16 @@ int execute(const Invocation& inv)
         } catch (const std::exception& e) {
             s.fail(QString::fromLocal8Bit(e.what()));
         }
-    } else if (inv.command == Command::Info && s.board.bus.isLoaded()) {
+    } else if (inv.command == Command::Info && s.board.isLibraryLoaded()) {
         info(s); // what the About box shows without a board: the version, port 0
     }
     s.finish();
+    // A terminating signal ends the run as a shell expects: its name, and
+    // the status 128 + its number, after the board is closed.
+    const int signo = Termination::caught();
+    if (signo != 0) printError(Termination::name(signo));
     s.close();
+    if (signo != 0) return 128 + signo;
     return s.troubled() ? 2 : status;
 }
 

@@ -110,7 +110,7 @@ std::optional<Invocation> parseCommandLine(const QStringList& arguments, QString
             *error = QStringLiteral("-i takes iic or spi, not '%1'").arg(parser.value(interfaceOption));
             return std::nullopt;
         }
-        inv.interfaceIndex = v == QLatin1String("iic") ? 0 : 1;
+        inv.interface = v == QLatin1String("iic") ? Interface::Iic : Interface::Spi;
     }
     if (parser.isSet(addressOption)) {
         std::int32_t a = 0;

@@ -2,6 +2,8 @@
 // evmctl's command line: the options, the command and its arguments, checked
 // before anything touches the board.
 
+#include "core/boardtypes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ enum class Command { Info, Read, Write, Run, Dump, Compare, Reset };
 
 struct Invocation {
     Command command = Command::Info;
-    std::optional<int> interfaceIndex;         // -i: 0 IIC, 1 SPI
+    std::optional<Interface> interface;        // -i
     std::optional<std::int32_t> deviceAddress; // -a, checked against the interface once that is known
     std::int32_t address = 0;                  // read, write
     std::int32_t data = 0;                     // write: 0..255

@@ -1,24 +1,11 @@
 #include "cli/session.h"
 
-#include "core/linktext.h"
-#include "core/settingstext.h"
+#include <QEventLoop>
+#include <QTimer>
 
 #include <cstdio>
 
 namespace evm::cli {
-namespace {
-
-// The board library, by its bare name: the ordinary library search finds the
-// simulator beside the program, or the library of a real board.
-const QString kLibrary = QStringLiteral("HxBus");
-const QLatin1String kCommError("Communication error: ");
-
-bool deviceAddressFits(int interfaceIndex, std::int32_t address)
-{
-    return evmlink::clampDeviceAddress(interfaceIndex, address) == address;
-}
-
-} // namespace
 
 void printError(const QString& text)
 {
@@ -30,10 +17,17 @@ void printError(const QString& text)
 Session::Session()
 {
     // Nothing waits for an answer: an existing file is replaced, as shell tools do.
-    board.Question = [](const QString&, const QString&) { return true; };
-    connect(&board, &Board::report, this,
-            [this](ReportKind, const QString& text, const QString&) { onReport(text); });
-    connect(&board, &Board::transferFailed, this, &Session::onTransferFailed);
+    board.question = [](const QString&, const QString&) { return true; };
+    // A wait (a script's sleep, a reset) ends at once on a terminating signal.
+    board.wait = [this](int ms) {
+        if (ms <= 0 || Termination::caught() != 0) return;
+        QEventLoop loop;
+        QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        connect(&termination_, &Termination::received, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    connect(&board, &Board::report, this, &Session::onReport);
+    connect(&board, &Board::transferFailed, this, &Session::countFailure);
 }
 
 Session::~Session()
@@ -44,56 +38,20 @@ Session::~Session()
 bool Session::configure(const Invocation& inv)
 {
     // With both given the file has nothing to say for this run.
-    if (!inv.interfaceIndex || !inv.deviceAddress) {
-        settingsPhase_ = true;
-        // The address box shows its first item before the file is read.
-        board.LoadSettings(0);
-        settingsPhase_ = false;
-    }
-    if (inv.interfaceIndex && *inv.interfaceIndex != board.interfaceIndex) {
-        // As when the user picks the other interface in the window.
-        board.interfaceIndex = *inv.interfaceIndex;
-        board.DeviceAddress = board.interfaceIndex == evmlink::kIicIndex ? evmlink::kFirstIicAddress : 0;
-    }
-    if (inv.deviceAddress) {
-        const bool iic = board.interfaceIndex == evmlink::kIicIndex;
-        if (!deviceAddressFits(board.interfaceIndex, *inv.deviceAddress)) {
-            fail(QStringLiteral("Invalid device address %1 for %2 (%3)")
-                     .arg(evmlink::hex2(unsigned(*inv.deviceAddress)),
-                          iic ? QStringLiteral("IIC") : QStringLiteral("SPI"),
-                          iic ? QStringLiteral("0x4C..0x4F") : QStringLiteral("0..3")));
-            return false;
-        }
-        board.DeviceAddress = *inv.deviceAddress;
-    }
-    board.ApplyInterface();
-    return true;
+    if (!inv.interface || !inv.deviceAddress) board.loadSettings();
+    return board.overrideInterface(inv.interface, inv.deviceAddress);
 }
 
 bool Session::open()
 {
-    switch (board.loadLibrary(kLibrary)) {
-    case HxBusLibrary::LoadResult::NotFound:
-        fail(QStringLiteral("Cannot load DLL"));
-        return false;
-    case HxBusLibrary::LoadResult::Invalid:
-        fail(QStringLiteral("Invalid DLL"));
-        return false;
-    case HxBusLibrary::LoadResult::Loaded:
-        break;
-    }
-    if (board.open() == 0) {
-        fail(QStringLiteral("No EVM was found"));
-        return false;
-    }
-    // The window's start-up selections: both master/slave boxes show their first item.
-    board.WriteBoardSetup(0, 0);
-    return true;
+    StartOptions o;
+    o.readBack = false;
+    return board.startUp(o) == StartResult::Ready;
 }
 
 void Session::close()
 {
-    if (board.bus.isLoaded()) board.close();
+    board.close();
 }
 
 void Session::fail(const QString& text)
@@ -110,26 +68,26 @@ void Session::finish()
                              : QStringLiteral("%1 more communication errors").arg(more));
 }
 
-void Session::onReport(const QString& text)
+void Session::onReport(const Report& r)
 {
-    // Every failed transfer is counted through transferFailed, reported or not.
-    if (text.startsWith(kCommError)) return;
-    if (settingsPhase_) {
-        printError(text); // the window, too, goes on with its defaults
-        return;
+    switch (r.category) {
+    case ReportCategory::Communication:
+        break; // every failed transfer is counted through transferFailed, reported or not
+    case ReportCategory::Settings:
+        printError(r.text); // the window, too, goes on with its defaults
+        break;
+    case ReportCategory::Script:
+    case ReportCategory::Connection:
+    case ReportCategory::File:
+        fail(r.text);
+        break;
     }
-    fail(text);
 }
 
-void Session::onTransferFailed(const QString& text)
-{
-    countFailure(text);
-}
-
-void Session::countFailure(const QString& text)
+void Session::countFailure(const Report& r)
 {
     troubled_ = true;
-    if (transferFailures_++ == 0) printError(text);
+    if (transferFailures_++ == 0) printError(r.text);
 }
 
 } // namespace evm::cli

@@ -1,10 +1,11 @@
 #pragma once
 // One run of evmctl against the board: the settings the window would use,
-// the library, the opening the window makes at start-up, and the error
-// policy of a command-line tool. The board is closed once, whatever happens.
+// the board's start-up, and the error policy of a command-line tool. The
+// board is closed once, whatever happens, a terminating signal included.
 
 #include "cli/options.h"
 #include "core/board.h"
+#include "core/termination.h"
 
 #include <QObject>
 #include <QString>
@@ -21,9 +22,9 @@ public:
     // then -i and -a. False (reported) for a device address outside the
     // interface's range.
     bool configure(const Invocation& inv);
-    // Loads the library, searches the board and makes the board set-up
-    // writes. False (reported) when the library cannot be used or no board
-    // was found.
+    // The board's start-up as the window makes it, without the start-up
+    // script and without reading the registers back. False (reported) when
+    // the library cannot be used or no board was found.
     bool open();
     // _close, once.
     void close();
@@ -39,12 +40,11 @@ public:
     Board board;
 
 private:
-    void onReport(const QString& text);
-    void onTransferFailed(const QString& text);
-    void countFailure(const QString& text);
+    void onReport(const Report& r);
+    void countFailure(const Report& r);
 
+    Termination termination_;
     bool troubled_ = false;
-    bool settingsPhase_ = false; // the settings file's messages are warnings
     int transferFailures_ = 0;
 };
 

@@ -1,24 +1,16 @@
-// The board's operations: library and link, transport and its error policy,
-// the settings file, resets and reconnect, scripts and the snapshot.
+// The board's operations: start-up, registers and the clock routing, the
+// interface, resets and reconnect, scripts and the snapshot.
 
 #include "core/board.h"
 
-#include "core/apperror.h"
+#include "core/bindingtables.h"
 #include "core/linktext.h"
-#include "core/profilefile.h"
 #include "core/savefile.h"
-#include "core/scriptline.h"
-#include "core/settingstext.h"
-#include "core/textfile.h"
+#include "core/termination.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 #include <QThread>
-
-#include <initializer_list>
-#include <utility>
 
 namespace evm {
 
@@ -31,417 +23,398 @@ constexpr int kSrstBit = 0x40;
 // The chip needs this long after a register reset before it is written again.
 constexpr int kResetSettleMs = 1000;
 
+// The converters' master/slave fields, whose value the board's clock routing
+// follows: 0 is slave, any other value a master mode.
+struct ClockField {
+    unsigned reg;
+    int shift;
+    int width;
+    Converter converter;
+};
+constexpr ClockField kClockFields[] = {{0x41, 4, 3, Converter::Dac}, {0x51, 4, 3, Converter::Adc}};
+
 const QString kBusyText = QStringLiteral("Reset in progress ...");
 const QString kScriptCaption = QStringLiteral("Script file error");
-
-const QByteArrayView kSection = "SerialInterface";
-const QByteArrayView kTypeKey = "Type";
-const QByteArrayView kAddrKey = "Addr";
-
-// A stored value that is not integer text ends the loading of the file.
-struct CorruptSettings {};
-
-std::int32_t readInteger(const evmlink::ProfileFile& file, QByteArrayView key, const QString& defaultText)
-{
-    const std::optional<QByteArray> raw = file.value(kSection, key);
-    const std::optional<std::int32_t> n =
-        evmlink::parseIntegerText(raw ? QString::fromLatin1(*raw) : defaultText);
-    if (!n) throw CorruptSettings{};
-    return *n;
-}
+const QString kNoBoard = QStringLiteral("No EVM was found");
+const QString kErrorCaption = QStringLiteral("Error");
 
 } // namespace
 
 Board::Board(QObject* parent) : QObject(parent)
 {
-    Wait = [](int ms) {
+    wait = [](int ms) {
         if (ms > 0) QThread::msleep(ulong(ms));
     };
-    evmlink::initLinkSettings(linkSettings);
+    connect(&transport_, &Transport::report, this, &Board::report);
+    connect(&transport_, &Transport::transferFailed, this, &Board::transferFailed);
 }
 
 Board::~Board() = default;
 
-// ---- Library and link -------------------------------------------------------------
+// ---- Life -------------------------------------------------------------------------
 
-HxBusLibrary::LoadResult Board::loadLibrary(const QString& name)
+void Board::loadSettings()
 {
-    closed_ = false;
-    return bus.load(name);
+    for (const Report& r : settings_.load()) emit report(r);
+    transport_.applyInterface(settings_.interface(), settings_.deviceAddress());
 }
 
-std::int32_t Board::open()
+StartResult Board::startUp(const StartOptions& options)
 {
-    BoardOpen = bus.isLoaded() ? bus.init(0, &linkSettings) : 0;
-    return BoardOpen;
+    emit busy(QStringLiteral("Loading..."), 0, 0);
+    image_.fillMask();
+
+    switch (transport_.load(options.library)) {
+    case HxBusLibrary::LoadResult::NotFound:
+        emit busyEnded();
+        emit report(
+            {ReportCategory::Connection, QStringLiteral("Cannot load DLL"), QStringLiteral("DLL error")});
+        return StartResult::NoLibrary;
+    case HxBusLibrary::LoadResult::Invalid:
+        emit busyEnded();
+        emit report({ReportCategory::Connection, QStringLiteral("Invalid DLL"), QStringLiteral("DLL error")});
+        return StartResult::InvalidLibrary;
+    case HxBusLibrary::LoadResult::Loaded:
+        break;
+    }
+
+    transport_.holdWrites(true);
+    if (transport_.search(settings_.interface(), settings_.deviceAddress()) == 0) {
+        emit busyEnded();
+        emit connectionChanged(false);
+        emit report({ReportCategory::Connection, kNoBoard, kErrorCaption});
+        image_.reset();
+        emit registersChanged();
+        return StartResult::NoBoard;
+    }
+    emit connectionChanged(true);
+    emit busy(QStringLiteral("Initializing..."), 0, regs::kCount - 1);
+
+    transport_.holdWrites(false);
+    WriteBoardSetup(options.dac, options.adc);
+    if (options.readBack) {
+        transport_.holdWrites(true);
+        readBack();
+        transport_.holdWrites(false);
+    }
+
+    if (!options.startupScript.isEmpty() && QFileInfo(options.startupScript).isFile())
+        runScript(options.startupScript, options.scriptEvents);
+    if (isClosed()) { // closed during a wait of the start-up script
+        emit busyEnded();
+        return StartResult::Closed;
+    }
+    emit registersChanged();
+    emit busyEnded();
+    logHistory_ = true;
+    return StartResult::Ready;
 }
 
 void Board::close()
 {
     closed_ = true;
-    if (bus.isLoaded()) {
-        bus.close();
-        bus.unload();
-    }
     // An operation interrupted by the close sends nothing more.
-    BoardOpen = 0;
-    if (settings_) {
-        settings_->sync();
-        settings_.reset();
-    }
+    transport_.shutdown();
+    settings_.close();
 }
 
-void Board::WriteBoardSetup(int dacMasterSlaveIndex, int adcMasterSlaveIndex)
+bool Board::isClosed() const
 {
-    WriteBoardControl(0x00, 0x00);
-    WriteBoardControl(0x04, 0x01);
-    for (int a = 0x0B; a <= 0x0F; ++a) WriteBoardControl(a, 0x55);
-    WriteBoardControl(0x35, 0x01);
-    WriteBoardControl(0x37, dacMasterSlaveIndex == 0 ? 1 : 0);
-    const std::uint8_t adc = adcMasterSlaveIndex == 0 ? 1 : 0;
-    WriteBoardControl(0x34, adc);
-    WriteBoardControl(0x36, adc);
+    return closed_ || Termination::caught() != 0;
 }
 
-void Board::readBack(const std::function<void(int)>& step)
+// The eleven board-control writes of a start-up and a reconnect.
+void Board::WriteBoardSetup(Role dac, Role adc)
 {
-    const bool spi = interfaceIndex == evmlink::kSpiIndex;
+    transport_.writeBoardControl(0x00, 0x00);
+    transport_.writeBoardControl(0x04, 0x01);
+    for (int a = 0x0B; a <= 0x0F; ++a) transport_.writeBoardControl(a, 0x55);
+    transport_.writeBoardControl(0x35, 0x01);
+    routeClock(Converter::Dac, dac);
+    routeClock(Converter::Adc, adc);
+}
+
+// IIC: the 31 registers read into the image, masked; SPI reads nothing back
+// and takes the defaults. The reset requests read as idle either way.
+void Board::readBack()
+{
+    const bool spi = settings_.interface() == Interface::Spi;
     for (int i = 0; i < regs::kCount; ++i) {
-        if (step) step(i);
+        emit busyStep(i);
         if (spi)
-            ResetRegisterImage(); // SPI reads nothing back
+            image_.reset();
         else
-            image.storeReadBack(i, ReadRegister(regs::kFirst + i));
+            image_.storeReadBack(i, ReadRegister(regs::kFirst + i));
     }
-    image.bytes[0] |= 0xC0; // the reset requests read as idle
+    image_.bytes[0] |= 0xC0;
 }
 
-std::optional<int> Board::libraryVersion() const
-{
-    if (!bus.getVer) return std::nullopt;
-    return bus.getVer();
-}
-
-// ---- Transport ---------------------------------------------------------------------
+// ---- Registers ----------------------------------------------------------------------
 
 void Board::WriteRegister(unsigned reg, int value)
 {
-    if (BoardOpen == 0) return;
-    unsigned char buffer[evmlink::kBufferSize] = {};
-    buffer[0] = static_cast<unsigned char>(value);
-    if (!SuppressWrites) {
-        const int rc = bus.writeData(evmlink::kChannelChip, int(reg), buffer, 1);
-        if (rc != 0) registerTransferFailed(evmlink::writeErrorText(rc));
-    }
+    if (!transport_.isOpen()) return;
+    const auto byte = std::uint8_t(value);
+    transport_.writeChip(reg, byte);
+    // The image and the map follow every write, sent or not, failed or not.
     int shown = 0;
-    if (image.mirrorWrite(reg, value, &shown)) emit registerShown(int(reg) - regs::kFirst, shown);
+    if (image_.mirrorWrite(reg, value, &shown)) emit registerShown(int(reg) - regs::kFirst, shown);
     // The byte the chip was given: a saved history replays as a script.
-    if (LogHistory) emit historyLine(evmlink::recordLine(reg, buffer[0]));
-}
-
-// The first failed register read or write of an operation is reported.
-void Board::registerTransferFailed(const QString& text)
-{
-    emit transferFailed(text);
-    if (ErrorShown) return;
-    ErrorShown = true;
-    emit report(ReportKind::Message, text, QString());
+    if (logHistory_) emit historyLine(evmlink::recordLine(reg, byte));
 }
 
 std::uint8_t Board::ReadRegister(int reg)
 {
-    if (BoardOpen == 0) return 0;
-    unsigned char buffer[evmlink::kBufferSize] = {};
-    const int rc = bus.readData(evmlink::kChannelChip, reg, buffer, 1);
-    if (rc != 0) registerTransferFailed(evmlink::readErrorText(rc));
-    return buffer[0];
+    return transport_.readChip(reg);
 }
 
-void Board::WriteBoardControl(int address, std::uint8_t value)
+void Board::writeField(unsigned reg, int shift, int width, unsigned value)
 {
-    if (BoardOpen == 0) return;
-    unsigned char buffer[evmlink::kBufferSize] = {};
-    buffer[0] = value;
-    if (SuppressWrites) return;
-    const int rc = bus.writeData(evmlink::kChannelBoard, address, buffer, 1);
-    if (rc != 0) {
-        const QString text = evmlink::boardErrorText(rc);
-        emit transferFailed(text);
-        emit report(ReportKind::Message, text, QString()); // every one, whatever ErrorShown says
+    if (!regs::inImage(reg)) return;
+    WriteRegister(reg, int(bind::withField(image_.at(reg), shift, width, int(value))));
+    for (const ClockField& f : kClockFields)
+        if (f.reg == reg && f.shift == shift && f.width == width)
+            routeClock(f.converter, value == 0 ? Role::Slave : Role::Master);
+}
+
+void Board::routeClock(Converter c, Role role)
+{
+    const std::uint8_t slave = role == Role::Slave ? 1 : 0;
+    if (c == Converter::Dac) {
+        transport_.writeBoardControl(0x37, slave);
+    } else {
+        transport_.writeBoardControl(0x34, slave);
+        transport_.writeBoardControl(0x36, slave);
     }
+}
+
+void Board::raiseImage(unsigned reg, std::uint8_t minimum)
+{
+    if (regs::inImage(reg) && image_.at(reg) < minimum) image_.at(reg) = minimum;
 }
 
 void Board::showAllRegisters()
 {
-    for (int i = 0; i < regs::kCount; ++i) emit registerShown(i, image.bytes[std::size_t(i)]);
+    for (int i = 0; i < regs::kCount; ++i) emit registerShown(i, image_.bytes[std::size_t(i)]);
 }
 
-// ---- Settings file -------------------------------------------------------------------
-
-int Board::LoadSettings(int shownItem, const QString& path)
+bool Board::requireBoard()
 {
-    interfaceIndex = evmlink::kSpiIndex;
-    DeviceAddress = 0x4D;
-    int item = shownItem;
-    settings_ = std::make_unique<evmlink::ProfileFile>(path);
-    if (!settings_->load()) {
-        // A file that is there but cannot be read (or is no file at all)
-        // leaves the defaults; say so rather than start silently with other
-        // settings.
-        emit report(ReportKind::Message,
-                    QStringLiteral("Cannot read the settings file %1; the default settings are used")
-                        .arg(QDir::toNativeSeparators(settings_->fileName())),
-                    QString());
+    if (transport_.isOpen()) return true;
+    emit report({ReportCategory::Connection, kNoBoard, kErrorCaption});
+    return false;
+}
+
+Board::Quiet::Quiet(Board& board, int what)
+    : board_(board), held_(board.transport_.writesHeld()), logged_(board.logHistory_)
+{
+    if (what & Writes) board_.transport_.holdWrites(true);
+    if (what & History) board_.logHistory_ = false;
+}
+
+Board::Quiet::~Quiet()
+{
+    board_.transport_.holdWrites(held_);
+    board_.logHistory_ = logged_;
+}
+
+// ---- Interface and address ------------------------------------------------------------
+
+bool Board::overrideInterface(std::optional<Interface> i, std::optional<std::int32_t> address)
+{
+    const Interface chosen = i.value_or(settings_.interface());
+    std::int32_t a = chosen == settings_.interface() ? settings_.deviceAddress()
+                                                     : InterfaceSettings::addressAfterChange(chosen);
+    if (address) {
+        if (!InterfaceSettings::addressFits(chosen, *address)) {
+            emit report({ReportCategory::Settings,
+                         QStringLiteral("Invalid device address %1 for %2 (%3)")
+                             .arg(evmlink::hex2(unsigned(*address)),
+                                  chosen == Interface::Iic ? QStringLiteral("IIC") : QStringLiteral("SPI"),
+                                  InterfaceSettings::rangeText(chosen)),
+                         {}});
+            return false;
+        }
+        a = *address;
     }
-    try {
-        const std::int32_t type = readInteger(*settings_, kTypeKey, QString::number(interfaceIndex));
-        interfaceIndex = evmlink::interfaceIndexFromType(type);
-        DeviceAddress = readInteger(*settings_, kAddrKey, QStringLiteral("77"));
-        DeviceAddress = evmlink::clampDeviceAddress(interfaceIndex, DeviceAddress);
-        item = evmlink::addressItem(interfaceIndex, DeviceAddress);
-    } catch (const CorruptSettings&) {
-        emit report(ReportKind::Message, QStringLiteral("Initial file was corrupted!!"), QString());
-        // The address item was not reached: the window, DeviceAddress and
-        // the link all take the address that the box shows.
-        DeviceAddress = evmlink::itemAddress(interfaceIndex, item);
-    }
-    return item;
-}
-
-void Board::ApplyInterface()
-{
-    evmlink::applyInterface(linkSettings, interfaceIndex, DeviceAddress);
-}
-
-bool Board::changeInterface(int index)
-{
-    interfaceIndex = index;
-    // Also reached when the interface is chosen during creation, before any
-    // library is loaded.
-    if (!bus.isLoaded()) return false;
-    // The new device address is taken before the link is re-initialised, so
-    // that the library, the window and the file all agree on it at once.
-    DeviceAddress = index == evmlink::kIicIndex ? evmlink::kFirstIicAddress : 0;
-    ApplyInterface();
-    bus.close();
-    bus.init(BoardOpen, &linkSettings); // the port is kept whatever this returns
+    settings_.set(chosen, a);
+    transport_.applyInterface(chosen, a);
     return true;
 }
 
-namespace {
-// Writes the keys one by one, each put on disk at once. Keys that do not
-// reach the file end the calling operation through the general error report;
-// the file object keeps them and writes them with the next write that works.
-void storeSettings(evmlink::ProfileFile* file, std::initializer_list<std::pair<QByteArrayView, QString>> keys)
+bool Board::changeInterface(Interface i)
 {
-    if (!file) return;
-    QStringList lost;
-    for (const auto& [key, value] : keys) {
-        if (!file->setValue(kSection, key, value.toLatin1()))
-            lost << QString::fromLatin1(kSection.toByteArray() + '/' + key.toByteArray());
+    // Also reached when the interface is chosen before any library is loaded:
+    // only the choice is kept then.
+    if (!transport_.isLoaded()) {
+        settings_.keepInterfaceChoice(i);
+        return false;
     }
-    if (!lost.isEmpty())
-        throw AppError(
-            QStringLiteral("Cannot write the settings file %1: %2 not saved")
-                .arg(QDir::toNativeSeparators(file->fileName()), lost.join(QStringLiteral(" and "))));
+    // The new address is taken before the link is opened again, so that the
+    // library, the window and the file agree on it at once.
+    settings_.selectInterface(i);
+    const bool wasOpen = transport_.isOpen();
+    transport_.reopen(i, settings_.deviceAddress());
+    if (wasOpen && !transport_.isOpen()) connectionLost(kNoBoard);
+    return true;
 }
-} // namespace
 
-void Board::storeInterface()
+void Board::changeAddress(int slot)
 {
-    storeSettings(settings_.get(), {{kTypeKey, QString::number(interfaceIndex == evmlink::kIicIndex ? 0 : 1)},
-                                    {kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
+    if (settings_.interface() != Interface::Iic) return;
+    settings_.selectSlot(slot);
+    settings_.storeAddress();
 }
 
-void Board::changeAddress(int item)
+void Board::connectionLost(const QString& text)
 {
-    if (interfaceIndex != evmlink::kIicIndex) return;
-    DeviceAddress = evmlink::itemAddress(evmlink::kIicIndex, item);
-    storeSettings(settings_.get(), {{kAddrKey, evmlink::hex2(unsigned(DeviceAddress))}});
+    emit connectionChanged(false);
+    emit report({ReportCategory::Connection, text, kErrorCaption});
 }
 
-// ---- Resets and reconnect ----------------------------------------------------------------
+// ---- Resets and reconnect --------------------------------------------------------------
 
 void Board::masterReset()
 {
-    emit busy(kBusyText);
-    WriteRegister(kResetRegister, image.at(kResetRegister) & ~kMrstBit);
-    ErrorShown = false;
-    Wait(kResetSettleMs);
-    if (closed_) { // closed during the wait
+    emit busy(kBusyText, 0, 0);
+    WriteRegister(kResetRegister, image_.at(kResetRegister) & ~kMrstBit);
+    transport_.resetErrorReport();
+    wait(kResetSettleMs);
+    if (isClosed()) { // closed during the wait
         emit busyEnded();
         return;
     }
     // The chip is back at its power-on values: take the defaults without
     // sending them again and without adding them to the history.
-    SuppressWrites = true;
-    LogHistory = false;
-    ResetRegisterImage();
+    transport_.holdWrites(true);
+    logHistory_ = false;
+    image_.reset();
     emit registersReset();
     emit busyEnded();
-    SuppressWrites = false;
-    LogHistory = true;
+    transport_.holdWrites(false);
+    logHistory_ = true;
 }
 
 void Board::softReset()
 {
-    WriteRegister(kResetRegister, image.at(kResetRegister) & ~kSrstBit);
+    WriteRegister(kResetRegister, image_.at(kResetRegister) & ~kSrstBit);
 }
 
-void Board::reconnect(int dacMasterSlaveIndex, int adcMasterSlaveIndex)
+void Board::reconnect(Role dac, Role adc)
 {
-    if (!bus.isLoaded()) return;
-    LogHistory = false;
-    emit busy(kBusyText);
+    if (!transport_.isLoaded()) return;
+    logHistory_ = false;
+    emit busy(kBusyText, 0, 0);
     // Closed while the busy window was being drawn: the reconnect ends here.
-    if (closed_) {
+    if (isClosed()) {
         emit busyEnded();
         return;
     }
 
-    ErrorShown = false;
-    SuppressWrites = true;
-    bus.close();
-    Wait(kResetSettleMs);
-    if (closed_) {
+    transport_.resetErrorReport();
+    transport_.holdWrites(true);
+    transport_.closeLink();
+    wait(kResetSettleMs);
+    if (isClosed()) {
         emit busyEnded();
         return;
     }
-    emit busy(kBusyText);
+    emit busy(kBusyText, 0, 0);
 
-    ApplyInterface();
-    BoardOpen = bus.init(0, &linkSettings);
-    if (BoardOpen == 0) {
+    if (transport_.search(settings_.interface(), settings_.deviceAddress()) == 0) {
         emit busyEnded();
-        emit connectionChanged(false);
         // "foud" as the program has always put it.
-        emit report(ReportKind::ErrorBox, QStringLiteral("No EVM was foud"), QStringLiteral("Error"));
+        connectionLost(QStringLiteral("No EVM was foud"));
         return;
     }
     emit connectionChanged(true);
 
-    // A failure of the register reset goes unreported (ErrorShown is set for
-    // it); failures of the board set-up are reported, one each.
-    ErrorShown = true;
-    SuppressWrites = false;
+    // A failure of the register reset goes unreported; failures of the board
+    // set-up are reported, one each.
+    transport_.reportQuietly();
+    transport_.holdWrites(false);
     WriteRegister(kResetRegister, kSrstBit); // MRST requested (0), SRST idle (1), the rest 0
-    WriteBoardSetup(dacMasterSlaveIndex, adcMasterSlaveIndex);
+    WriteBoardSetup(dac, adc);
 
-    SuppressWrites = true;
-    ResetRegisterImage();
-    ErrorShown = false;
+    transport_.holdWrites(true);
+    image_.reset();
+    transport_.resetErrorReport();
     emit registersReset();
     emit busyEnded();
-    SuppressWrites = false;
-    LogHistory = true;
+    transport_.holdWrites(false);
+    logHistory_ = true;
 }
 
-// ---- Scripts ---------------------------------------------------------------------------
-
-namespace {
-// Tells the events where a run has got. Progress that is shown costs far more
-// than a register write, so on long scripts it moves only when it has
-// advanced a visible step; it is exact whenever the run pauses (a wait or a
-// message) and where it ends.
-class ProgressSteps {
-public:
-    ProgressSteps(ScriptEvents* events, qint64 lines) : events_(events), step_(qMax<qint64>(1, lines / 200))
-    {
-    }
-    void at(qint64 i)
-    {
-        if (i >= next_) exact(i);
-    }
-    void exact(qint64 i)
-    {
-        if (!events_) return;
-        events_->at(i);
-        next_ = i + step_;
-    }
-
-private:
-    ScriptEvents* events_;
-    qint64 step_;
-    qint64 next_ = 0;
-};
-} // namespace
+// ---- Scripts ----------------------------------------------------------------------------
 
 void Board::runScript(const QString& path, ScriptEvents* events)
 {
     if (!QFileInfo(path).isFile()) { // a folder of that name is no script file either
-        emit report(ReportKind::ErrorBox, QStringLiteral("File not exist."), kScriptCaption);
+        emit report({ReportCategory::Script, QStringLiteral("File not exist."), kScriptCaption});
         return;
     }
-    LogHistory = false;
-    if (events) events->begun();
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        runScript(&file, events);
+        return;
+    }
+    // A file that is there but cannot be opened ends its run as every run ends.
+    runGuarded(events, [&] { cannotRead(file.errorString()); });
+}
 
-    // Whatever ends the run, the events hear of it and the history log
-    // records again.
+void Board::runScript(QIODevice* device, ScriptEvents* events)
+{
+    runGuarded(events, [&] { runLines(device, events); });
+}
+
+void Board::runGuarded(ScriptEvents* events, const std::function<void()>& body)
+{
+    logHistory_ = false;
+    if (events) events->begun();
+    // Whatever ends the run, the controls follow the image, the events hear
+    // of it and the history records again.
     struct End {
         Board* board;
         ScriptEvents* events;
         ~End()
         {
+            emit board->registersChanged();
             if (events) events->finished();
-            board->LogHistory = true;
+            board->logHistory_ = true;
         }
     } end{this, events};
-
-    auto cannotRead = [this](const QString& reason) {
-        emit report(ReportKind::ErrorBox, QStringLiteral("Cannot read the script file.\n") + reason,
-                    kScriptCaption);
-    };
-
-    // Two passes over the file, so that a run holds one chunk of it at a time:
-    // the first counts the lines for the progress and finds a file that cannot
-    // be read before anything is written.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return cannotRead(file.errorString());
-    qint64 count = 0;
-    QByteArrayView text;
-    {
-        textfile::LineReader counter(&file);
-        while (counter.next(&text)) ++count;
-        if (counter.failed()) return cannotRead(counter.errorString());
-    }
-    if (!file.seek(0)) return cannotRead(file.errorString());
-    if (events) events->counted(count);
-
-    ProgressSteps progress(events, count);
-    textfile::LineReader lines(&file);
-    bool stopped = false;
-    qint64 i = 0;
-    for (; !stopped && lines.next(&text); ++i) {
-        progress.at(i);
-        const scriptline::Line line = scriptline::parse(text);
-        switch (line.kind) {
-        case scriptline::Kind::Write:
-            WriteRegister(unsigned(line.first), line.second);
-            break;
-        case scriptline::Kind::Empty:
-            break;
-        case scriptline::Kind::Wait:
-            progress.exact(i);
-            if (Wait) Wait(line.first);
-            stopped = closed_; // closed during the wait
-            break;
-        case scriptline::Kind::BadWait:
-        case scriptline::Kind::BadRecord:
-        case scriptline::Kind::BadData: {
-            progress.exact(i);
-            const QString message = scriptline::errorText(line.kind);
-            if (!events || !events->stoppedAt(i, message))
-                emit report(ReportKind::ErrorBox, message, kScriptCaption);
-            stopped = true;
-            break;
-        }
-        }
-    }
-    if (lines.failed()) return cannotRead(lines.errorString());
-    if (!stopped && i > 0) progress.exact(i - 1);
+    body();
 }
 
-// ---- Snapshot ----------------------------------------------------------------------------
+void Board::cannotRead(const QString& reason)
+{
+    emit report(
+        {ReportCategory::Script, QStringLiteral("Cannot read the script file.\n") + reason, kScriptCaption});
+}
+
+void Board::runLines(QIODevice* device, ScriptEvents* events)
+{
+    ScriptRunner runner({[this](unsigned reg, int value) { WriteRegister(reg, value); },
+                         [this](int ms) {
+                             if (wait) wait(ms);
+                         },
+                         [this] { return isClosed(); }});
+    const ScriptRunner::Result r = runner.run(device, events);
+    switch (r.outcome) {
+    case ScriptRunner::Outcome::BadLine:
+        if (!events || !events->stoppedAt(r.line, r.text))
+            emit report({ReportCategory::Script, r.text, kScriptCaption});
+        break;
+    case ScriptRunner::Outcome::Unreadable:
+        cannotRead(r.text);
+        break;
+    case ScriptRunner::Outcome::Completed:
+    case ScriptRunner::Outcome::Interrupted:
+        break;
+    }
+}
+
+// ---- Snapshot -----------------------------------------------------------------------------
 
 std::array<std::uint8_t, regs::kCount> Board::readAll()
 {
@@ -460,7 +433,9 @@ QByteArray Board::snapshotText(const std::array<std::uint8_t, regs::kCount>& val
 
 bool Board::saveSnapshot(const QString& path)
 {
-    if (!confirmOverwrite(Question, path)) return false;
+    // Without a board every register would read 0: nothing to save.
+    if (!requireBoard()) return false;
+    if (!confirmOverwrite(question, path)) return false;
     // All reads first: a file is only touched once the chip has answered.
     saveTextFile(path, snapshotText(readAll(), "\r\n"));
     return true;

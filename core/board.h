@@ -1,13 +1,17 @@
 #pragma once
-// The board: everything between a user of the evaluation board and the board
-// access library, without any widget. It owns the library binding, the link
-// record, the register image and the transport with its error policy, the
-// settings file, the board set-up, resets and reconnect, scripts and the
-// snapshot. A window or a command-line tool shows what it reports.
+// The board as its front ends see it: one object that holds the link, the
+// interface settings and the register image, and carries every rule between a
+// person (at a window, a shell or a remote client) and the board access
+// library: the start-up, register writes with their mirror and history, the
+// board's clock routing, resets and reconnect, scripts and the snapshot.
+// Front ends translate between people and these operations and show what the
+// board reports; none of them holds a board rule of its own.
 
-#include "core/hxbus.h"
-#include "core/linksettings.h"
+#include "core/boardtypes.h"
+#include "core/interfacesettings.h"
 #include "core/registermap.h"
+#include "core/scriptrunner.h"
+#include "core/transport.h"
 
 #include <QObject>
 #include <QString>
@@ -15,39 +19,32 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 
-namespace evmlink {
-class ProfileFile;
-}
+class QIODevice;
 
 namespace evm {
 
-// How a report is shown: an error box with its own caption, or a plain
-// message box under the application title (communication errors, the
-// settings file's messages).
-enum class ReportKind { ErrorBox, Message };
+// How the board starts.
+struct StartOptions {
+    QString library = QStringLiteral("HxBus"); // loaded by this bare name
+    // The 31 registers read back into the image (IIC) or set to their
+    // defaults (SPI); without it the image keeps what it holds.
+    bool readBack = true;
+    // Run when it is there and a board was found ("startup.csv"); empty: none.
+    QString startupScript;
+    ScriptEvents* scriptEvents = nullptr;
+    // The clock roles the board is set up for.
+    Role dac = Role::Slave;
+    Role adc = Role::Slave;
+};
 
-// What a script run tells whoever shows it. Every call is optional.
-struct ScriptEvents {
-    virtual ~ScriptEvents() = default;
-    // The file exists: the run has begun; finished() follows whatever happens.
-    virtual void begun() {}
-    // The file has `lines` lines (first pass); the run itself follows.
-    virtual void counted(qint64 lines) { Q_UNUSED(lines) }
-    // Line `index` (0-based) is next; called sparsely, and exactly at every
-    // wait, every stop and the last line.
-    virtual void at(qint64 index) { Q_UNUSED(index) }
-    // The run stops at line `index` (0-based) for the error `text`. True when
-    // the stop has been reported here; otherwise the board reports it.
-    virtual bool stoppedAt(qint64 index, const QString& text)
-    {
-        Q_UNUSED(index)
-        Q_UNUSED(text)
-        return false;
-    }
-    virtual void finished() {}
+enum class StartResult {
+    NoLibrary,      // the library cannot be loaded
+    InvalidLibrary, // an entry point is missing; the library is unloaded again
+    NoBoard,        // _init found no board: the image holds the defaults
+    Ready,          // the board is set up
+    Closed,         // closed during the start-up (a wait of the start-up script)
 };
 
 class Board : public QObject {
@@ -56,110 +53,146 @@ public:
     explicit Board(QObject* parent = nullptr);
     ~Board() override;
 
-    // ---- Hooks ------------------------------------------------------------------
-    // A wait of the calling thread inside an operation. Default: a blocking
-    // sleep. The window lets its windows paint meanwhile; tests record.
-    std::function<void(int ms)> Wait;
+    // A wait of the calling thread inside an operation (resets, script
+    // waits). Default: a blocking sleep. A window lets its windows paint
+    // meanwhile; tests record.
+    std::function<void(int ms)> wait;
     // A question with Yes and No (overwrite a file?). Default: No.
-    std::function<bool(const QString& text, const QString& caption)> Question;
+    std::function<bool(const QString& text, const QString& caption)> question;
 
-    // ---- State (the names the program has always used) ---------------------------
-    LinkSettings linkSettings{};
-    HxBusLibrary bus;
-    std::int32_t BoardOpen = 0;     // port from _init; 0: no board
-    std::int32_t DeviceAddress = 0; // IIC device address
-    int interfaceIndex = 1;         // 0 IIC, 1 SPI (the radio group's item)
-    regs::RegisterImage image;
-    bool ErrorShown = false;     // a failed register read or write was reported in this operation
-    bool SuppressWrites = false; // WriteRegister mirrors and logs but sends nothing
-    bool LogHistory = false;     // WriteRegister emits a history line
-
-    // ---- Library and link ---------------------------------------------------------
-    // Loads the board library by its bare name (or a path) and binds the five
-    // entry points.
-    HxBusLibrary::LoadResult loadLibrary(const QString& name);
-    // _init with port 0 (a search) for the current interface and address.
-    // Sets and returns BoardOpen.
-    std::int32_t open();
-    // _close and unload, once; afterwards nothing reaches the board.
+    // ---- Life ----------------------------------------------------------------------
+    // Reads the settings file into the interface settings; what is wrong
+    // with it is reported (category Settings).
+    void loadSettings();
+    // The whole start-up: the library by its name, the _init search for the
+    // interface and address of the settings, the board set-up writes, the
+    // read-back or the defaults, the start-up script; busy, connection and
+    // report signals on the way. History logging starts at the end.
+    StartResult startUp(const StartOptions& options = {});
+    // _close and unload once, the settings file flushed; afterwards nothing
+    // reaches the board and an operation in progress stops at its next wait
+    // or line.
     void close();
-    bool isClosed() const { return closed_; }
-    // The eleven board-control writes of the start-up; index 0 of each
-    // master/slave choice is master.
-    void WriteBoardSetup(int dacMasterSlaveIndex, int adcMasterSlaveIndex);
-    // IIC: the 31 registers read into the image (masked, 0x40 with its reset
-    // bits idle); SPI: the defaults. step(i) before each register.
-    void readBack(const std::function<void(int)>& step = {});
-    // ResetRegisterImage: the defaults, without traffic.
-    void ResetRegisterImage() { image.reset(); }
-    // _getVer, or nothing where the library has none.
-    std::optional<int> libraryVersion() const;
+    bool isClosed() const;
 
-    // ---- Transport ----------------------------------------------------------------
+    // ---- What front ends read ----------------------------------------------------------
+    bool isLibraryLoaded() const { return transport_.isLoaded(); }
+    bool isOpen() const { return transport_.isOpen(); }
+    std::int32_t port() const { return transport_.port(); }
+    std::optional<int> libraryVersion() const { return transport_.libraryVersion(); }
+    Interface interface() const { return settings_.interface(); }
+    std::int32_t deviceAddress() const { return settings_.deviceAddress(); }
+    int addressSlot() const { return settings_.slot(); }
+    const regs::RegisterImage& image() const { return image_; }
+    const Transport& transport() const { return transport_; }
+    // True while history lines are logged.
+    bool logsHistory() const { return logHistory_; }
+
+    // ---- Registers -------------------------------------------------------------------
+    // Writes a chip register: sent (unless writes are held back), mirrored
+    // into the image and the register map, and logged while the history is
+    // on. Nothing at all while no board is open.
     void WriteRegister(unsigned reg, int value);
+    // Reads a chip register; the image stays as it is. 0 while no board is open.
     std::uint8_t ReadRegister(int reg);
-    void WriteBoardControl(int address, std::uint8_t value);
-    // Every row of the register map from the image (registerShown for each).
+    // Writes a field of a register, the other bits from the image. A
+    // converter's master/slave field routes the board's clocks after it.
+    void writeField(unsigned reg, int shift, int width, unsigned value);
+    // The board's clock routing for a converter's role (board-control
+    // registers 0x37 for the DAC, 0x34 and 0x36 for the ADC).
+    void routeClock(Converter c, Role role);
+    // Raises an image byte below `minimum` to it, without traffic (the
+    // attenuation range follows the attenuation mode even with no board).
+    void raiseImage(unsigned reg, std::uint8_t minimum);
+    // Every row of the register map from the image.
     void showAllRegisters();
+    // The image from the chip: under IIC the 31 registers read back (masked),
+    // under SPI, which reads nothing back, the defaults; busyStep(i) before
+    // each register.
+    void readBack();
+    // With no board open: "No EVM was found" is reported and false returned.
+    bool requireBoard();
 
-    // ---- Settings file ------------------------------------------------------------
-    // Reads the settings file (EVM2280.ini in the current directory) into
-    // interfaceIndex and DeviceAddress, and reports what is wrong with it.
-    // shownItem: the address item shown before; returns the one to show.
-    int LoadSettings(int shownItem, const QString& path = QStringLiteral("EVM2280.ini"));
-    // The link record from interfaceIndex and DeviceAddress.
-    void ApplyInterface();
-    // The user chose interface `index`: with a library bound, the device
-    // address goes back to the first item and the link is re-initialised on
-    // the same port (true); without one only the choice is kept (false).
-    bool changeInterface(int index);
-    // Stores "Type" and "Addr" as they are now. A file that cannot be written
-    // throws AppError naming the keys not saved; they go with the next write.
-    void storeInterface();
-    // The user chose IIC address item `item` (ignored under SPI): kept and stored.
-    void changeAddress(int item);
+    // ---- Interface and address ---------------------------------------------------------
+    // Both for this run only, as a command line gives them: the interface,
+    // and a device address that must fit it (an unfitting one is reported
+    // and refused). Without an address a change of interface takes the
+    // address that interface starts with.
+    bool overrideInterface(std::optional<Interface> i, std::optional<std::int32_t> address);
+    // The user chose an interface: with a library bound, the address goes
+    // back to slot 0 and the link is opened again on its port (true; a board
+    // that no longer answers is reported lost); without one only the choice
+    // is kept (false). Stores nothing.
+    bool changeInterface(Interface i);
+    // Stores the interface and the address (each key alone). Throws AppError
+    // when the file cannot be written.
+    void storeInterface() { settings_.storeInterface(); }
+    // The user chose strap slot 0..3 (ignored under SPI): kept and stored.
+    void changeAddress(int slot);
 
-    // ---- Resets and reconnect -------------------------------------------------------
+    // ---- Resets and reconnect ----------------------------------------------------------
     void masterReset();
     void softReset();
-    void reconnect(int dacMasterSlaveIndex, int adcMasterSlaveIndex);
+    void reconnect(Role dac, Role adc);
 
-    // ---- Scripts and snapshot --------------------------------------------------------
+    // ---- Scripts and the snapshot -------------------------------------------------------
+    // Runs a script file ("File not exist." when there is none).
     void runScript(const QString& path, ScriptEvents* events = nullptr);
+    // Runs a script from an open device (standard input, a remote client's block).
+    void runScript(QIODevice* device, ScriptEvents* events = nullptr);
     std::array<std::uint8_t, regs::kCount> readAll();
     static QByteArray snapshotText(const std::array<std::uint8_t, regs::kCount>& values, const char* lineEnd);
     // Asks before replacing a file; reads every register, then saves. False
-    // when the user said No. A file that cannot be written throws AppError.
+    // when the user said No or no board is open. A file that cannot be
+    // written throws AppError.
     bool saveSnapshot(const QString& path);
 
-    // Runs f as one operation: the first communication error in it is
-    // reported, later ones are not. Operations started inside it belong to it.
-    template <class F> void operation(F&& f)
-    {
-        if (operationDepth_++ == 0) ErrorShown = false;
-        struct Leave {
-            int& depth;
-            ~Leave() { --depth; }
-        } leave{operationDepth_};
-        f();
-    }
+    // While it lives, writes send nothing, or the history records nothing,
+    // or both; leaving it restores what was before.
+    class Quiet {
+    public:
+        enum What { Writes = 1, History = 2 };
+        explicit Quiet(Board& board, int what = Writes | History);
+        ~Quiet();
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+
+    private:
+        Board& board_;
+        bool held_;
+        bool logged_;
+    };
+
+    // Runs f as one operation: its first communication error is reported,
+    // later ones are not. Operations started inside it belong to it.
+    template <class F> void operation(F&& f) { transport_.operation(std::forward<F>(f)); }
 
 signals:
-    void registerShown(int index, int value); // a map row to show (index 0 = 0x40)
-    void historyLine(const QString& line);    // a register write to log
-    void report(evm::ReportKind kind, const QString& text, const QString& caption);
-    void transferFailed(const QString& text); // every failed transfer, reported or not
-    void connectionChanged(bool open);        // Ready / No EVM was found
-    void busy(const QString& text);           // the busy window with this text
+    void report(const evm::Report& report);         // to be shown
+    void transferFailed(const evm::Report& report); // every failed transfer, shown or not
+    void registerShown(int index, int value);       // a map row to show (index 0 = 0x40)
+    void historyLine(const QString& line);          // a register write to log
+    void connectionChanged(bool open);              // Ready / No EVM was found
+    // The busy window: its text, and a progress bar at step of steps (none
+    // for steps 0); busyStep moves the bar.
+    void busy(const QString& text, int step, int steps);
+    void busyStep(int step);
     void busyEnded();
-    void registersReset(); // the image holds the defaults again (MRST, reconnect)
+    void registersChanged(); // the image changed as a whole: controls follow it
+    void registersReset();   // the image holds the defaults again (MRST, reconnect)
 
 private:
-    void registerTransferFailed(const QString& text);
+    void WriteBoardSetup(Role dac, Role adc);
+    void runGuarded(ScriptEvents* events, const std::function<void()>& body);
+    void runLines(QIODevice* device, ScriptEvents* events);
+    void cannotRead(const QString& reason);
+    void connectionLost(const QString& text);
 
-    std::unique_ptr<evmlink::ProfileFile> settings_;
+    Transport transport_;
+    InterfaceSettings settings_;
+    regs::RegisterImage image_;
+    bool logHistory_ = false;
     bool closed_ = false;
-    int operationDepth_ = 0;
 };
 
 } // namespace evm

@@ -15,5 +15,10 @@ list(APPEND EVM_CORE_SOURCES
   core/settingstext.cpp core/settingstext.h
   core/profilefile.cpp core/profilefile.h
   core/savefile.cpp core/savefile.h
+  core/boardtypes.h
+  core/termination.cpp core/termination.h
+  core/transport.cpp core/transport.h
+  core/interfacesettings.cpp core/interfacesettings.h
+  core/scriptrunner.cpp core/scriptrunner.h
   core/board.cpp core/board.h
   core/snapshotcompare.cpp core/snapshotcompare.h)

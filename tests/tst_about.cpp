@@ -110,7 +110,7 @@ void TestAbout::portFollowsReconnect()
     QCOMPARE(showAbout(app).second, QString("1"));
     app.sim.setPort(7);
     QTest::mouseClick(app.find<QPushButton>("bBDRST"), Qt::LeftButton);
-    QCOMPARE(app.form()->board().BoardOpen, 7);
+    QCOMPARE(app.form()->board().port(), 7);
     QCOMPARE(showAbout(app).second, QString("7"));
     app.sim.setPort(-2); // shown as a signed number
     QTest::mouseClick(app.find<QPushButton>("bBDRST"), Qt::LeftButton);

@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QtTest>
@@ -139,7 +140,7 @@ void TestAttenuation::enterMovesTheBar()
     QCOMPARE(p.bar(channel)->value(), value);
     QCOMPARE(p.app.sim.chipWrites(), QStringList{chipWrite(reg, value)});
     QCOMPARE(historyLines(p.form()), QStringList{historyLine(reg, value)});
-    QCOMPARE(int(p.form()->board().image.at(unsigned(reg))), value);
+    QCOMPARE(int(p.form()->board().image().at(unsigned(reg))), value);
     QCOMPARE(p.edit(channel)->text(), shown);
     QVERIFY(p.app.dialogs.shown.isEmpty());
 }
@@ -185,7 +186,7 @@ void TestAttenuation::textThatIsNoNumber()
     Panel p;
     p.bar(3)->setValue(200);
     p.clear();
-    const auto image = p.form()->board().image.bytes;
+    const auto image = p.form()->board().image().bytes;
     p.type(3, typed);
     QCOMPARE(p.app.dialogs.texts("general"),
              QStringList{QStringLiteral(
@@ -196,7 +197,7 @@ void TestAttenuation::textThatIsNoNumber()
     QVERIFY(p.app.sim.trace().isEmpty());
     QCOMPARE(p.bar(3)->value(), 200);
     QCOMPARE(p.edit(3)->text(), typed);
-    QVERIFY(p.form()->board().image.bytes == image);
+    QVERIFY(p.form()->board().image().bytes == image);
     // The panel goes on working.
     p.type(3, "-1");
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"4A=FD"});
@@ -209,7 +210,7 @@ void TestAttenuation::movingTheBarWritesEachPosition()
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"4A=C8"});
     QCOMPARE(historyLines(p.form()), QStringList{"0x4A, 0xC8"});
     QCOMPARE(p.edit(3)->text(), QStringLiteral("-27.5"));
-    QCOMPARE(int(p.form()->board().image.at(0x4A)), 200);
+    QCOMPARE(int(p.form()->board().image().at(0x4A)), 200);
 
     // A key press moves one step and the end of the scroll writes once more.
     p.clear();
@@ -249,22 +250,27 @@ void TestAttenuation::switchingModeRaisesLowChannels()
 // old scale; the attenuation elements still follow the new minimum.
 void TestAttenuation::switchingModeWithoutBoard()
 {
-    Panel p(false);
+    Panel p;
     TForm1* f = p.form();
-    f->board().image.at(0x49) = 140;
-    f->board().image.at(0x4A) = 200;
+    f->board().WriteRegister(0x49, 140);
+    f->board().WriteRegister(0x4A, 200);
     f->RefreshControls();
+    // The board goes: a reconnect finds nothing, the image stays.
+    p.app.sim.setPresent(false);
+    QTest::mouseClick(p.app.find<QPushButton>("bBDRST"), Qt::LeftButton);
+    QVERIFY(!f->board().isOpen());
+    p.clear();
     QCOMPARE(p.bar(2)->value(), 140);
     QCOMPARE(p.edit(2)->text(), QStringLiteral("-57.5"));
 
     p.chooseMode(true);
     QVERIFY(p.app.sim.trace().isEmpty());
-    QCOMPARE(int(f->board().image.at(0x46)), 0x00);
+    QCOMPARE(int(f->board().image().at(0x46)), 0x00);
     QCOMPARE(p.bar(2)->minimum(), 155);
     QCOMPARE(p.bar(2)->value(), 155);
-    QCOMPARE(int(f->board().image.at(0x49)), 155);
+    QCOMPARE(int(f->board().image().at(0x49)), 155);
     QCOMPARE(p.edit(2)->text(), QStringLiteral("-50.0"));
-    QCOMPARE(int(f->board().image.at(0x4A)), 200);
+    QCOMPARE(int(f->board().image().at(0x4A)), 200);
     QCOMPARE(p.edit(3)->text(), QStringLiteral("-27.5"));
 }
 
@@ -292,7 +298,7 @@ void TestAttenuation::refreshOfCodeBelowRange()
     p.form()->RefreshControls();
     QCOMPARE(p.bar(1)->value(), 129);
     QCOMPARE(p.app.sim.chipWrites(), written);
-    QCOMPARE(int(p.form()->board().image.at(0x48)), image);
+    QCOMPARE(int(p.form()->board().image().at(0x48)), image);
     QCOMPARE(p.edit(1)->text(), shown);
 }
 
@@ -302,14 +308,13 @@ void TestAttenuation::refreshUnderSuppressWritesOnlyMirrors()
     TForm1* f = p.form();
     p.bar(1)->setValue(200);
     p.clear();
-    f->board().image.at(0x48) = 0x10;
-    f->board().image.at(0x4F) = 0xC8;
-    f->board().SuppressWrites = true;
-    f->board().LogHistory = false;
+    evm::Board::Quiet quiet(f->board());
+    f->board().WriteRegister(0x48, 0x10);
+    f->board().WriteRegister(0x4F, 0xC8);
     f->RefreshControls();
     QVERIFY(p.app.sim.trace().isEmpty());
     QVERIFY(historyLines(f).isEmpty());
-    QCOMPARE(int(f->board().image.at(0x48)), 0x81);
+    QCOMPARE(int(f->board().image().at(0x48)), 0x81);
     QCOMPARE(p.edit(1)->text(), QStringLiteral("-63.0"));
     QCOMPARE(p.bar(8)->value(), 200);
     QCOMPARE(p.edit(8)->text(), QStringLiteral("-27.5"));

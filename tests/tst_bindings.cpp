@@ -86,7 +86,7 @@ void TestBindings::checkBoxWritesItsBit()
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(box->isChecked());
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"43=14"});
-    QCOMPARE(int(p.form()->board().image.at(0x43)), 0x14);
+    QCOMPARE(int(p.form()->board().image().at(0x43)), 0x14);
     QTest::mouseClick(box, Qt::LeftButton);
     QCOMPARE(p.app.sim.chipWrites(), (QStringList{"43=14", "43=10"}));
     QCOMPARE(historyLines(p.form()), (QStringList{"0x43, 0x14", "0x43, 0x10"}));
@@ -215,12 +215,12 @@ void TestBindings::noBoardChangesNothing()
     app.sim.setPresent(false);
     app.start();
     app.sim.clearTrace();
-    const auto before = app.form()->board().image.bytes;
+    const auto before = app.form()->board().image().bytes;
     QTest::mouseClick(app.find<QCheckBox>("cInvDAC3"), Qt::LeftButton);
     QVERIFY(app.find<QCheckBox>("cInvDAC3")->isChecked()); // the box shows it, the image does not
     QVERIFY(chooseItem(app.find<QComboBox>("cbDEMP"), "32kHz"));
     QVERIFY(app.sim.trace().isEmpty());
-    QVERIFY(app.form()->board().image.bytes == before);
+    QVERIFY(app.form()->board().image().bytes == before);
     app.form()->RefreshControls();
     QVERIFY(!app.find<QCheckBox>("cInvDAC3")->isChecked());
     QCOMPARE(app.find<QComboBox>("cbDEMP")->currentIndex(), 0);
@@ -243,9 +243,12 @@ void TestBindings::refreshSetsEveryControl()
     QFETCH(int, fill);
     Panel p;
     TForm1* f = p.form();
-    for (int a = 0x40; a <= 0x5E; ++a)
-        if (a < 0x48 || a > 0x4F) f->board().image.at(unsigned(a)) = std::uint8_t(fill);
-    const auto image = f->board().image.bytes;
+    {
+        evm::Board::Quiet quiet(f->board());
+        for (int a = 0x40; a <= 0x5E; ++a)
+            if (a < 0x48 || a > 0x4F) f->board().WriteRegister(unsigned(a), fill);
+    }
+    const auto image = f->board().image().bytes;
     f->RefreshControls();
     for (const bind::CheckDef& d : bind::kCheckDefs) {
         auto* box = p.app.find<QCheckBox>(d.control);
@@ -266,8 +269,8 @@ void TestBindings::refreshSetsEveryControl()
     // The raised writes carried the image's own values (0x40 gains its reset bits).
     for (int i = 0; i < regs::kCount; ++i) {
         if (i >= 8 && i <= 15) continue; // attenuators: clamped into the bar's range
-        const int expected = i == 0 && f->board().image.bytes[0] != image[0] ? image[0] | 0xC0 : image[i];
-        QVERIFY2(f->board().image.bytes[i] == expected, qPrintable(QString::number(0x40 + i, 16)));
+        const int expected = i == 0 && f->board().image().bytes[0] != image[0] ? image[0] | 0xC0 : image[i];
+        QVERIFY2(f->board().image().bytes[i] == expected, qPrintable(QString::number(0x40 + i, 16)));
     }
     for (const QString& w : p.app.sim.chipWrites()) {
         const int reg = w.section('=', 0, 0).toInt(nullptr, 16);
@@ -325,11 +328,11 @@ void TestBindings::refreshOnMatchingImageWritesNothing()
     f->RefreshControls();
     p.app.sim.clearTrace();
     f->Memo1->clear();
-    const auto image = f->board().image.bytes;
+    const auto image = f->board().image().bytes;
     f->RefreshControls();
     QVERIFY(p.app.sim.trace().isEmpty());
     QVERIFY(historyLines(f).isEmpty());
-    QVERIFY(f->board().image.bytes == image);
+    QVERIFY(f->board().image().bytes == image);
 }
 
 void TestBindings::refreshRewritesChangedFields()
@@ -346,14 +349,15 @@ void TestBindings::refreshRewritesChangedFields()
 
     // With LogHistory clear (end of a script run) the write goes out unlogged.
     p.preset(0x43, 0x00);
-    f->board().LogHistory = false;
-    f->RefreshControls();
+    {
+        evm::Board::Quiet quiet(f->board(), evm::Board::Quiet::History);
+        f->RefreshControls();
+    }
     QVERIFY(!box->isChecked());
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"43=00"});
     QVERIFY(historyLines(f).isEmpty());
 
     // A radio group changed by the refresh writes its register too.
-    f->board().LogHistory = true;
     p.preset(0x41, 0x80);
     f->RefreshControls();
     QCOMPARE(p.app.find<TRadioGroup>("rgDACPowSav")->itemIndex(), 1);
@@ -365,13 +369,12 @@ void TestBindings::refreshUnderSuppressWritesOnlyMirrors()
     Panel p;
     TForm1* f = p.form();
     p.preset(0x44, 0x81);
-    f->board().SuppressWrites = true;
-    f->board().LogHistory = false;
+    evm::Board::Quiet quiet(f->board());
     f->RefreshControls();
     QVERIFY(p.app.find<QCheckBox>("cDAC1")->isChecked());
     QVERIFY(p.app.find<QCheckBox>("cDAC8")->isChecked());
     QVERIFY(p.app.sim.trace().isEmpty());
-    QCOMPARE(int(f->board().image.at(0x44)), 0x81);
+    QCOMPARE(int(f->board().image().at(0x44)), 0x81);
     QVERIFY(historyLines(f).isEmpty());
 }
 

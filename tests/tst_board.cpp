@@ -5,6 +5,7 @@
 #include "core/linktext.h"
 #include "tests/simfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,27 +19,29 @@ struct Rig {
         sim.reset();
         sim.setPresent(present);
         QObject::connect(&board, &evm::Board::historyLine, [this](const QString& l) { history << l; });
-        QObject::connect(&board, &evm::Board::report,
-                         [this](evm::ReportKind kind, const QString& text, const QString&) {
-                             kinds << kind;
-                             reports << text;
-                         });
-        board.interfaceIndex = 0;
-        board.DeviceAddress = 0x4C;
-        board.ApplyInterface();
-        if (board.loadLibrary(QStringLiteral("HxBus")) != HxBusLibrary::LoadResult::Loaded)
-            qFatal("no simulator");
-        board.open();
-        board.image.fillMask();
-        board.LogHistory = true;
+        QDir::setCurrent(dir.path());
+        QFile ini(dir.filePath("EVM2280.ini"));
+        if (!ini.open(QIODevice::WriteOnly) || ini.write(kIic) != kIic.size()) qFatal("no settings file");
+        ini.close();
+        board.loadSettings();
+        QObject::connect(&board, &evm::Board::report, [this](const evm::Report& r) {
+            categories << r.category;
+            reports << r.text;
+        });
+        evm::StartOptions o;
+        o.readBack = false;
+        board.startUp(o);
+        reports.clear();
+        categories.clear();
         sim.clearTrace();
     }
     ~Rig() { board.close(); }
+    QTemporaryDir dir;
     SimBoard sim;
     evm::Board board;
     QStringList history;
     QStringList reports;
-    QList<evm::ReportKind> kinds;
+    QList<evm::ReportCategory> categories;
 };
 
 // Where a script stops, as a command-line tool hears of it.
@@ -94,16 +97,12 @@ void TestBoard::texts()
 void TestBoard::withoutABoardNothingHappens()
 {
     Rig app(false);
-    app.board.LogHistory = true;
-    app.board.SuppressWrites = false;
-    app.reports.clear();
-    app.sim.clearTrace();
-    const auto before = app.board.image.bytes;
+    const auto before = app.board.image().bytes;
     app.board.WriteRegister(0x41, 0x05);
     app.board.WriteRegister(0x40, 0x00);
     QCOMPARE(int(app.board.ReadRegister(0x41)), 0);
-    app.board.WriteBoardControl(0x37, 0);
-    QVERIFY(app.board.image.bytes == before);
+    app.board.routeClock(evm::Converter::Dac, evm::Role::Master);
+    QVERIFY(app.board.image().bytes == before);
     QVERIFY(app.history.isEmpty());
     QVERIFY(app.sim.trace().isEmpty());
     QVERIFY(app.reports.isEmpty());
@@ -113,17 +112,20 @@ void TestBoard::suppressedWritesStillMirrorAndLog()
 {
     Rig app;
     app.sim.clearTrace();
-    app.board.SuppressWrites = true;
-    app.board.WriteRegister(0x43, 0x81);
-    app.board.WriteBoardControl(0x37, 0);
-    QCOMPARE(int(app.board.ReadRegister(0x48)), 0xFF); // reads are never suppressed
-    QCOMPARE(int(app.board.image.at(0x43)), 0x81);
+    {
+        evm::Board::Quiet quiet(app.board, evm::Board::Quiet::Writes);
+        app.board.WriteRegister(0x43, 0x81);
+        app.board.routeClock(evm::Converter::Dac, evm::Role::Master);
+        QCOMPARE(int(app.board.ReadRegister(0x48)), 0xFF); // reads are never suppressed
+    }
+    QCOMPARE(int(app.board.image().at(0x43)), 0x81);
     QCOMPARE(app.history, QStringList{"0x43, 0x81"});
     QCOMPARE(app.sim.trace(), QStringList{"read ch=0 addr=0x48 -> 0xFF rc=0x0"});
     QCOMPARE(app.sim.reg(0x43), 0x00);
-    app.board.LogHistory = false;
-    app.board.SuppressWrites = false;
-    app.board.WriteRegister(0x43, 0x82);
+    {
+        evm::Board::Quiet quiet(app.board, evm::Board::Quiet::History);
+        app.board.WriteRegister(0x43, 0x82);
+    }
     QCOMPARE(app.history, QStringList{"0x43, 0x81"});
     QCOMPARE(app.sim.reg(0x43), 0x82);
 }
@@ -133,14 +135,14 @@ void TestBoard::registerErrorsShareOneReport()
     Rig app;
     app.sim.failWrite(0, -1, 0x1F);
     app.sim.failRead(-1, 0x22);
-    app.board.WriteRegister(0x41, 1);
-    app.board.WriteRegister(0x42, 2);
-    app.board.ReadRegister(0x41);
+    app.board.operation([&] {
+        app.board.WriteRegister(0x41, 1);
+        app.board.WriteRegister(0x42, 2);
+        app.board.ReadRegister(0x41);
+    });
     QCOMPARE(app.reports, QStringList{"Communication error: WRERR001F"});
-    QCOMPARE(app.kinds.value(0), evm::ReportKind::Message);
-    QVERIFY(app.board.ErrorShown);
-    app.board.ErrorShown = false;
-    app.board.ReadRegister(0x41);
+    QCOMPARE(app.categories.value(0), evm::ReportCategory::Communication);
+    app.board.operation([&] { app.board.ReadRegister(0x41); });
     QCOMPARE(app.reports.last(), QString("Communication error: RDERR0022\nPlease check interface setting."));
     QCOMPARE(app.reports.size(), 2);
 }
@@ -149,14 +151,17 @@ void TestBoard::everyBoardControlFailureIsReported()
 {
     Rig app;
     app.sim.failWrite(7, 0x37, 2);
-    app.board.ErrorShown = true;
-    app.board.WriteBoardControl(0x37, 1);
-    app.board.WriteBoardControl(0x37, 0);
-    QCOMPARE(app.reports, QStringList(2, "Communication error: SPERR0002"));
-    QVERIFY(app.board.ErrorShown);
-    app.board.ErrorShown = false;
-    app.board.WriteBoardControl(0x37, 0);
-    QVERIFY(!app.board.ErrorShown); // the board-control report never sets the flag
+    app.sim.failWrite(0, 0x41, 3);
+    app.board.operation([&] {
+        // A board-control report takes no register report's place, and is
+        // made whatever register report came before.
+        app.board.routeClock(evm::Converter::Dac, evm::Role::Slave);
+        app.board.WriteRegister(0x41, 1);
+        app.board.routeClock(evm::Converter::Dac, evm::Role::Master);
+        app.board.WriteRegister(0x41, 1);
+    });
+    QCOMPARE(app.reports, (QStringList{"Communication error: SPERR0002", "Communication error: WRERR0003",
+                                       "Communication error: SPERR0002"}));
 }
 
 void TestBoard::failedWriteIsStillMirroredAndLogged()
@@ -164,7 +169,7 @@ void TestBoard::failedWriteIsStillMirroredAndLogged()
     Rig app;
     app.sim.failWrite(0, 0x44, 0x33);
     app.board.WriteRegister(0x44, 0x0F);
-    QCOMPARE(int(app.board.image.at(0x44)), 0x0F);
+    QCOMPARE(int(app.board.image().at(0x44)), 0x0F);
     QCOMPARE(app.history, QStringList{"0x44, 0x0F"});
     QCOMPARE(app.sim.reg(0x44), 0x00);
     QCOMPARE(app.reports, QStringList{"Communication error: WRERR0033"});
@@ -174,12 +179,12 @@ void TestBoard::addressesOutsideTheImageReachTheChip()
 {
     Rig app;
     app.sim.clearTrace();
-    const auto before = app.board.image.bytes;
+    const auto before = app.board.image().bytes;
     app.board.WriteRegister(0x3F, 0x12);
     app.board.WriteRegister(0x5F, 0x34);
     QCOMPARE(app.sim.chipWrites(), (QStringList{"3F=12", "5F=34"}));
     QCOMPARE(app.history, (QStringList{"0x3F, 0x12", "0x5F, 0x34"}));
-    QVERIFY(app.board.image.bytes == before);
+    QVERIFY(app.board.image().bytes == before);
 }
 
 void TestBoard::valueAboveAByte()
@@ -188,7 +193,7 @@ void TestBoard::valueAboveAByte()
     app.sim.clearTrace();
     app.board.WriteRegister(0x41, 0x1FF);
     QCOMPARE(app.sim.chipWrites(), QStringList{"41=FF"});
-    QCOMPARE(int(app.board.image.at(0x41)), 0xFF);
+    QCOMPARE(int(app.board.image().at(0x41)), 0xFF);
     QCOMPARE(app.history, QStringList{"0x41, 0xFF"});
 }
 

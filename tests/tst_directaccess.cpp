@@ -84,11 +84,12 @@ void TestDirectAccess::readAddressForms()
     AppFixture app;
     startClean(app);
     Window w(app);
-    app.form()->board().LogHistory = false;
-    app.form()->board().WriteRegister(0x41, 0x0A);
-    app.form()->board().LogHistory = true;
+    {
+        evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
+        app.form()->board().WriteRegister(0x41, 0x0A);
+    }
     app.sim.clearTrace();
-    const auto image = app.form()->board().image.bytes;
+    const auto image = app.form()->board().image().bytes;
 
     w.reg->setText(address);
     w.click("imgRead");
@@ -96,7 +97,7 @@ void TestDirectAccess::readAddressForms()
     QCOMPARE(app.sim.traceOf("read").size(), 1);
     QVERIFY(app.sim.traceOf("read").first().startsWith("read ch=0 addr=0x41"));
     QVERIFY(app.sim.chipWrites().isEmpty());
-    QCOMPARE(app.form()->board().image.bytes, image);
+    QCOMPARE(app.form()->board().image().bytes, image);
     QCOMPARE(w.memo->toPlainText(), QString());
 }
 
@@ -141,7 +142,9 @@ void TestDirectAccess::readWithoutBoard()
     Window w(app);
     w.fill("0x41", "0x55");
     w.enter(w.reg);
-    QCOMPARE(w.data->text(), QString("0x00"));
+    // Nothing was read: no value is shown as if it had been.
+    QCOMPARE(app.dialogs.texts("error"), QStringList{"No EVM was found"});
+    QCOMPARE(w.data->text(), QString("0x55"));
     QVERIFY(app.sim.trace().isEmpty());
 }
 
@@ -154,7 +157,7 @@ void TestDirectAccess::writeSendsAndLogsTheLowByte()
     w.click("imgWrite");
     QCOMPARE(app.sim.chipWrites().value(0), QString("41=FF"));
     QCOMPARE(app.sim.reg(0x41), 0xFF);
-    QCOMPARE(int(app.form()->board().image.at(0x41)), 0xFF & app.form()->board().image.mask[1]);
+    QCOMPARE(int(app.form()->board().image().at(0x41)), 0xFF & app.form()->board().image().mask[1]);
     QVERIFY(w.memo->toPlainText().startsWith("0x41, 0xFF\n"));
 }
 
@@ -178,10 +181,13 @@ void TestDirectAccess::writeWithoutBoardStillRefreshes()
     app.sim.setPresent(false);
     startClean(app);
     Window w(app);
-    app.form()->board().image.at(0x43) |= 0x01; // only a refresh shows this
+    // Without a board the box's click changes nothing else: only a refresh
+    // brings it back in line with the image.
+    QTest::mouseClick(app.find<QCheckBox>("cInvDAC1"), Qt::LeftButton);
+    QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
     w.fill("0x44", "0x10");
     w.click("imgWrite");
-    QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
+    QVERIFY(!app.find<QCheckBox>("cInvDAC1")->isChecked());
     QVERIFY(app.sim.trace().isEmpty());
     QCOMPARE(w.memo->toPlainText(), QString());
 }
@@ -231,7 +237,10 @@ void TestDirectAccess::badTexts()
     AppFixture app;
     startClean(app);
     Window w(app);
-    app.form()->board().image.at(0x43) |= 0x01; // a refresh would check cInvDAC1
+    {
+        evm::Board::Quiet quiet(app.form()->board());
+        app.form()->board().WriteRegister(0x43, app.form()->board().image().at(0x43) | 0x01);
+    } // a refresh would check cInvDAC1
     w.memo->setPlainText("kept\n");
     w.fill(address, data);
     w.click(button.toLatin1().constData());
@@ -267,7 +276,7 @@ void TestDirectAccess::clearThenSaveReplays()
     w.memo->setPlainText("old line\n");
     w.click("imgClear");
     QCOMPARE(w.memo->toPlainText(), QString());
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
 
     // One write from the panel, one direct write to a register no control shows.
     QTest::mouseClick(app.find<QCheckBox>("cInvDAC1"), Qt::LeftButton);

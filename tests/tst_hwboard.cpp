@@ -105,7 +105,7 @@ void TestHwBoard::startupMatchesTheSimulator()
         app.start();
         QCOMPARE(app.dialogs.texts(), QStringList());
         simOps = chipOps(app.sim.trace());
-        simImage = app.form()->board().image;
+        simImage = app.form()->board().image();
         app.close();
     }
     QVERIFY(!simOps.empty());
@@ -119,7 +119,7 @@ void TestHwBoard::startupMatchesTheSimulator()
         app.start();
         QCOMPARE(app.dialogs.texts(), QStringList());
         QCOMPARE(app.form()->StatusBar1->currentMessage(), QString("Ready"));
-        QVERIFY(app.form()->board().image.bytes == simImage.bytes);
+        QVERIFY(app.form()->board().image().bytes == simImage.bytes);
         QVERIFY(app.sim.trace().isEmpty()); // the window talked to the Linux library only
         app.close();
     }

@@ -124,7 +124,7 @@ void TestRegView::writeColoursItsRow()
     QFETCH(int, shown);
     AppFixture app;
     app.startOverIic();
-    QVERIFY(app.form()->board().BoardOpen != 0);
+    QVERIFY(app.form()->board().port() != 0);
     const int row = reg - 0x40;
     // Start from the complement so that every cell of the row must change.
     app.form()->board().WriteRegister(unsigned(reg), ~value & 0xFF);

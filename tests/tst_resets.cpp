@@ -86,7 +86,7 @@ struct WaitSeen {
 
 void watchWaits(AppFixture& app, WaitSeen& seen)
 {
-    app.form()->board().Wait = [&seen](int ms) {
+    app.form()->board().wait = [&seen](int ms) {
         seen.waits << ms;
         seen.splashVisible = SplashForm->isVisible();
         seen.text = SplashForm->Label1->text();
@@ -129,8 +129,8 @@ void TestResets::mrstResetsChipAndPanel()
     f->board().WriteRegister(0x41, 0x12);
     f->board().WriteRegister(0x4A, 0x10);
     auto* invert = checkByUser(app, "cInvDAC1");
-    QCOMPARE(f->board().image.at(0x43), 0x01);
-    QCOMPARE(f->board().image.at(0x40), 0xC0);
+    QCOMPARE(f->board().image().at(0x43), 0x01);
+    QCOMPARE(f->board().image().at(0x40), 0xC0);
     app.sim.setZeroFlags(0x81);
     click(app, "btnZeroRead");
     QVERIFY(!lampsOff(f));
@@ -149,14 +149,14 @@ void TestResets::mrstResetsChipAndPanel()
     verifyDrawnDuringWait(seen);
     QVERIFY(!SplashForm->isVisible());
 
-    QVERIFY(f->board().image.bytes == defaultsFrom(f->board().image));
-    QCOMPARE(f->board().image.at(0x41), 0x00);
-    QCOMPARE(f->board().image.at(0x4A), 0xFF);
+    QVERIFY(f->board().image().bytes == defaultsFrom(f->board().image()));
+    QCOMPARE(f->board().image().at(0x41), 0x00);
+    QCOMPARE(f->board().image().at(0x4A), 0xFF);
     QCOMPARE(app.sim.reg(0x41), 0x00); // the chip reset itself
     QVERIFY(!invert->isChecked());     // the panel shows the defaults
     QVERIFY(lampsOff(f));
-    QVERIFY(!f->board().SuppressWrites);
-    QVERIFY(f->board().LogHistory);
+    QVERIFY(!f->board().transport().writesHeld());
+    QVERIFY(f->board().logsHistory());
     QVERIFY(app.dialogs.shown.isEmpty());
 
     // The window logs and writes as before.
@@ -173,7 +173,7 @@ void TestResets::mrstWriteFailureIsReportedOnceAndForgotten()
     app.sim.failWrite(0, 0x40, 0x21);
     click(app, "btnMRST");
     QCOMPARE(app.dialogs.texts("message"), QStringList{"Communication error: WRERR0021"});
-    QVERIFY(!f->board().ErrorShown);
+    QVERIFY(!f->board().transport().errorReported());
     click(app, "btnMRST"); // reported again: the reset forgot the first report
     QCOMPARE(app.dialogs.texts("message").size(), 2);
 }
@@ -181,15 +181,21 @@ void TestResets::mrstWriteFailureIsReportedOnceAndForgotten()
 void TestResets::mrstWithoutBoardStillLoadsDefaults()
 {
     AppFixture app;
-    app.sim.setPresent(false);
     app.start();
     TForm1* f = app.form();
-    f->board().image.at(0x41) = 0x55;
+    f->board().WriteRegister(0x41, 0x55);
+    // The board goes: a reconnect finds nothing, the image stays.
+    app.sim.setPresent(false);
+    click(app, "bBDRST");
+    QVERIFY(!f->board().isOpen());
+    QCOMPARE(f->board().image().at(0x41), 0x55);
+    app.waits.clear();
+    Form1->Memo1->clear();
     app.sim.clearTrace();
     app.dialogs.clear();
     click(app, "btnMRST");
     QCOMPARE(app.waits, QList<int>{1000});
-    QCOMPARE(f->board().image.at(0x41), 0x00);
+    QCOMPARE(f->board().image().at(0x41), 0x00);
     QVERIFY(app.sim.trace().isEmpty());
     QVERIFY(app.dialogs.shown.isEmpty());
     QVERIFY(historyLines(f).isEmpty());
@@ -211,15 +217,15 @@ void TestResets::srstPulsesBitSix()
     app.startOverIic();
     TForm1* f = app.form();
     f->board().WriteRegister(0x40, image40 & 0x3F);
-    QCOMPARE(int(f->board().image.at(0x40)), image40);
+    QCOMPARE(int(f->board().image().at(0x40)), image40);
     f->Memo1->clear();
     app.sim.clearTrace();
-    const auto image = f->board().image.bytes;
+    const auto image = f->board().image().bytes;
 
     click(app, "btnSRST");
     QCOMPARE(app.sim.chipWrites(), QStringList{"40=" + sent});
     QCOMPARE(historyLines(f), QStringList{"0x40, 0x" + sent});
-    QVERIFY(f->board().image.bytes == image); // bit 6 reads back as 1
+    QVERIFY(f->board().image().bytes == image); // bit 6 reads back as 1
     QVERIFY(app.waits.isEmpty());
     QVERIFY(!SplashForm->isVisible());
 }
@@ -252,13 +258,14 @@ void TestResets::reconnectSetsBoardUpAgain()
     verifyDrawnDuringWait(seen);
     QVERIFY(!SplashForm->isVisible());
 
-    QCOMPARE(f->board().BoardOpen, 1);
-    QVERIFY(f->board().image.bytes == defaultsFrom(f->board().image));
+    QCOMPARE(f->board().port(), 1);
+    QVERIFY(f->board().image().bytes == defaultsFrom(f->board().image()));
     QVERIFY(!invert->isChecked());
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
     QCOMPARE(connectionIndex(f), 1);
     QVERIFY(lampsOff(f));
-    QVERIFY(!f->board().SuppressWrites && f->board().LogHistory && !f->board().ErrorShown);
+    QVERIFY(!f->board().transport().writesHeld() && f->board().logsHistory() &&
+            !f->board().transport().errorReported());
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 
@@ -275,7 +282,7 @@ void TestResets::reconnectUsesTheNewAddress()
     f->cbAddr->setFocus();
     QTest::keyClick(f->cbAddr, Qt::Key_Down);
     QTest::keyClick(f->cbAddr, Qt::Key_Down);
-    QCOMPARE(f->board().DeviceAddress, 0x4E);
+    QCOMPARE(f->board().deviceAddress(), 0x4E);
     app.sim.clearTrace();
 
     click(app, "bBDRST");
@@ -302,12 +309,12 @@ void TestResets::reconnectFindsBoardAttachedLater()
 
     app.sim.setPresent(true);
     click(app, "bBDRST");
-    QCOMPARE(f->board().BoardOpen, 1);
+    QCOMPARE(f->board().port(), 1);
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
     QCOMPARE(connectionIndex(f), 1);
-    QVERIFY(f->board().image.bytes == defaultsFrom(f->board().image));
+    QVERIFY(f->board().image().bytes == defaultsFrom(f->board().image()));
     QCOMPARE(app.sim.traceOf("write ch=7").size(), 11);
-    QVERIFY(!f->board().SuppressWrites && f->board().LogHistory);
+    QVERIFY(!f->board().transport().writesHeld() && f->board().logsHistory());
     QVERIFY(app.dialogs.shown.isEmpty());
 
     // Ready: a write now reaches the chip and the history.
@@ -323,7 +330,7 @@ void TestResets::reconnectWithoutBoardKeepsEverything()
     TForm1* f = app.form();
     f->board().WriteRegister(0x41, 0x05);
     const QStringList history = historyLines(f);
-    const auto image = f->board().image.bytes;
+    const auto image = f->board().image().bytes;
     app.sim.setPresent(false);
     app.sim.clearTrace();
 
@@ -334,12 +341,12 @@ void TestResets::reconnectWithoutBoardKeepsEverything()
     QCOMPARE(app.dialogs.shown[0].caption, QString("Error"));
     QCOMPARE(f->StatusBar1->currentMessage(), QString("No EVM was found"));
     QCOMPARE(connectionIndex(f), 0);
-    QCOMPARE(f->board().BoardOpen, 0);
+    QCOMPARE(f->board().port(), 0);
     QVERIFY(!SplashForm->isVisible());
-    QVERIFY(f->board().image.bytes == image);
+    QVERIFY(f->board().image().bytes == image);
     QCOMPARE(historyLines(f), history);
     QCOMPARE(app.sim.trace(), (QStringList{"close", "init port=0 kind=1 addr=0x4C -> 0"}));
-    QVERIFY(f->board().SuppressWrites && !f->board().LogHistory);
+    QVERIFY(f->board().transport().writesHeld() && !f->board().logsHistory());
 }
 
 void TestResets::reconnectReportsOnlyBoardSetupFailures()
@@ -352,7 +359,7 @@ void TestResets::reconnectReportsOnlyBoardSetupFailures()
     click(app, "bBDRST");
     QCOMPARE(app.dialogs.texts(),
              (QStringList{"Communication error: SPERR0005", "Communication error: SPERR0006"}));
-    QVERIFY(!app.form()->board().ErrorShown);
+    QVERIFY(!app.form()->board().transport().errorReported());
 }
 
 void TestResets::reconnectWithoutLibraryDoesNothing()
@@ -368,7 +375,7 @@ void TestResets::reconnectWithoutLibraryDoesNothing()
     QCOMPARE(f->StatusBar1->currentMessage(), QString());
     QVERIFY(f->imgConnection->pixmap().isNull());
     QVERIFY(app.sim.trace().isEmpty());
-    QVERIFY(f->board().SuppressWrites && !f->board().LogHistory);
+    QVERIFY(f->board().transport().writesHeld() && !f->board().logsHistory());
 }
 
 void TestResets::reconnectEndsWhenWindowClosesMeanwhile()
@@ -381,7 +388,7 @@ void TestResets::reconnectEndsWhenWindowClosesMeanwhile()
     QCoreApplication::postEvent(f, new QCloseEvent);
     click(app, "bBDRST");
     QCOMPARE(app.sim.trace(), QStringList{"close"}); // the close at shut-down, nothing after it
-    QVERIFY(!f->board().bus.isLoaded());
+    QVERIFY(!f->board().isLibraryLoaded());
     QVERIFY(!SplashForm->isVisible());
     QVERIFY(app.waits.isEmpty());
 }

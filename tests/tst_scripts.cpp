@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 const QString kCaption = QStringLiteral("Script file error");
@@ -171,7 +173,7 @@ void TestScripts::stops()
     QFETCH(QStringList, writesBefore);
     AppFixture app;
     startClean(app);
-    app.form()->board().LogHistory = false;
+    evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
     app.writeFile("s.csv", script);
     AtBox at;
     watchBoxes(app, &at);
@@ -188,7 +190,7 @@ void TestScripts::stops()
     QVERIFY(!app.sim.chipWrites().contains("44=04"));
     // End-of-run steps after a stop.
     QVERIFY(!scriptProgress->isVisible());
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
     QCOMPARE(bar()->value(), stopLine);
 }
 
@@ -208,10 +210,9 @@ void TestScripts::communicationErrorDoesNotStop()
 {
     AppFixture app;
     startClean(app);
-    app.form()->board().ErrorShown = false;
     app.sim.failWrite(0, 0x41, 0x1F);
     app.writeFile("s.csv", "0x41, 0x01\r\n0x41, 0x02\r\n0x42, 0x03\r\n");
-    app.form()->RunScript("s.csv", true);
+    app.form()->board().operation([&] { app.form()->RunScript("s.csv", true); });
     QCOMPARE(app.dialogs.texts(), QStringList{"Communication error: WRERR001F"});
     QVERIFY(app.sim.chipWrites().contains("42=03"));
 }
@@ -224,13 +225,14 @@ void TestScripts::missingFile()
     for (bool logging : {false, true})
         for (const char* name : {"nowhere.csv", "folder.csv"}) {
             app.dialogs.clear();
-            app.form()->board().LogHistory = logging;
+            std::optional<evm::Board::Quiet> quiet;
+            if (!logging) quiet.emplace(app.form()->board(), evm::Board::Quiet::History);
             app.form()->RunScript(name, true);
             QCOMPARE(app.dialogs.shown.size(), 1);
             QCOMPARE(app.dialogs.shown[0].kind, QString("error"));
             QCOMPARE(app.dialogs.shown[0].text, QString("File not exist."));
             QCOMPARE(app.dialogs.shown[0].caption, kCaption);
-            QCOMPARE(app.form()->board().LogHistory, logging); // nothing else changes
+            QCOMPARE(app.form()->board().logsHistory(), logging); // nothing else changes
         }
     QVERIFY(app.sim.trace().isEmpty());
 }
@@ -247,13 +249,14 @@ void TestScripts::unreadableFileEndsTheRun()
 #endif
     AppFixture app;
     startClean(app);
-    app.form()->board().LogHistory = false;
-    app.form()->board().image.at(0x43) |= 0x01; // the refresh must bring cInvDAC1 into line
+    evm::Board::Quiet quiet(app.form()->board());
+    // The refresh must bring cInvDAC1 into line.
+    app.form()->board().WriteRegister(0x43, app.form()->board().image().at(0x43) | 0x01);
     app.form()->RunScript(unreadable, true);
     QCOMPARE(app.dialogs.shown.size(), 1);
     QVERIFY(app.dialogs.shown[0].text.startsWith("Cannot read the script file."));
     QCOMPARE(app.dialogs.shown[0].caption, kCaption);
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
     QVERIFY(!scriptProgress->isVisible());
     QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
 }
@@ -263,12 +266,12 @@ void TestScripts::emptyFileStillEndsTheRun()
     AppFixture app;
     startClean(app);
     app.writeFile("empty.csv", "");
-    app.form()->board().LogHistory = false;
-    app.form()->board().image.at(0x43) |= 0x01;
+    evm::Board::Quiet quiet(app.form()->board());
+    app.form()->board().WriteRegister(0x43, app.form()->board().image().at(0x43) | 0x01);
     QVERIFY(!app.find<QCheckBox>("cInvDAC1")->isChecked());
     app.form()->RunScript("empty.csv", true);
     QCOMPARE(app.dialogs.shown.size(), 0);
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
     QVERIFY(!scriptProgress->isVisible());
     QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
     QCOMPARE(bar()->maximum(), 0);
@@ -281,13 +284,13 @@ void TestScripts::endOfRunRefreshLogsNothing()
     AppFixture app;
     startClean(app);
     auto* memo = app.find<QPlainTextEdit>("Memo1");
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
     app.writeFile("s.csv", "0x43, 0x01\r\n");
     app.form()->RunScript("s.csv", true);
     QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
     QCOMPARE(app.sim.chipWrites().first(), QString("43=01"));
     QCOMPARE(memo->toPlainText(), QString());
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
 }
 
 void TestScripts::progressFollowsTheLines()
@@ -300,7 +303,7 @@ void TestScripts::progressFollowsTheLines()
     int positionAtWait = -1;
     bool visibleAtWait = false;
     double onScreenAtWait = -1;
-    app.form()->board().Wait = [&](int) {
+    app.form()->board().wait = [&](int) {
         positionAtWait = bar()->value();
         visibleAtWait = scriptProgress->isVisible();
         onScreenAtWait = shownOnScreen(scriptProgress); // drawn, bar position included
@@ -343,7 +346,7 @@ void TestScripts::openFromMenu()
     app.writeFile("menu.csv", "0x44, 0x21\r\nsleep, 9\r\n");
     app.dialogs.openAnswers << app.path("menu.csv");
     bool visibleAtWait = false;
-    app.form()->board().Wait = [&](int ms) {
+    app.form()->board().wait = [&](int ms) {
         app.waits << ms;
         visibleAtWait = scriptProgress->isVisible();
     };
@@ -361,12 +364,12 @@ void TestScripts::openCancelled()
 {
     AppFixture app;
     startClean(app);
-    app.form()->board().LogHistory = false;
+    evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
     app.form()->findChild<QAction*>("Open1")->trigger();
     QCOMPARE(app.dialogs.texts("open").size(), 1);
     QCOMPARE(app.dialogs.shown.size(), 1);
     QVERIFY(app.sim.trace().isEmpty());
-    QVERIFY(!app.form()->board().LogHistory);
+    QVERIFY(!app.form()->board().logsHistory());
 }
 
 void TestScripts::withoutBoard()
@@ -374,15 +377,15 @@ void TestScripts::withoutBoard()
     AppFixture app;
     app.sim.setPresent(false);
     startClean(app);
-    QCOMPARE(app.form()->board().BoardOpen, 0);
-    const auto before = app.form()->board().image.bytes;
+    QCOMPARE(app.form()->board().port(), 0);
+    const auto before = app.form()->board().image().bytes;
     app.writeFile("s.csv", "0x41, 0x33\r\nsleep, 4\r\n0x40\r\n");
     app.form()->RunScript("s.csv", true);
     QCOMPARE(app.dialogs.texts("error"), QStringList{kBadRecord});
     QCOMPARE(app.waits, QList<int>{4});
     QVERIFY(app.sim.trace().isEmpty());
-    QCOMPARE(app.form()->board().image.bytes, before);
-    QVERIFY(app.form()->board().LogHistory);
+    QCOMPARE(app.form()->board().image().bytes, before);
+    QVERIFY(app.form()->board().logsHistory());
 }
 
 void TestScripts::startupScript_data()
@@ -402,7 +405,7 @@ void TestScripts::startupScript()
     QList<int> waits;
     bool dialogShown = false;
     double splashOnScreen = -1;
-    app.form()->board().Wait = [&](int ms) {
+    app.form()->board().wait = [&](int ms) {
         waits << ms;
         dialogShown = dialogShown || scriptProgress->isVisible();
         splashOnScreen = shownOnScreen(SplashForm);
@@ -417,7 +420,7 @@ void TestScripts::startupScript()
         QCOMPARE(app.sim.reg(0x44), 0x5A);
         QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
         QCOMPARE(memo->toPlainText(), QString()); // start-up writes are not history
-        QVERIFY(app.form()->board().LogHistory);
+        QVERIFY(app.form()->board().logsHistory());
     } else {
         QVERIFY(waits.isEmpty());
         QVERIFY(!app.find<QCheckBox>("cInvDAC1")->isChecked());
@@ -432,7 +435,7 @@ void TestScripts::startupFolderIsNoScript()
     QVERIFY(QDir().mkdir("startup.csv"));
     app.start();
     QVERIFY(app.dialogs.shown.isEmpty()); // nothing to run and nothing to say
-    QVERIFY(app.form()->board().LogHistory);
+    QVERIFY(app.form()->board().logsHistory());
 }
 
 // A start-up script that waits for ever: closing the window ends the wait at

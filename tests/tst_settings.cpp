@@ -5,6 +5,7 @@
 
 #include "ui/widgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -142,6 +143,7 @@ private slots:
     void readOnlyFolderWritableFile();
     void interfaceChangeReinitialisesAndStores();
     void storedChoiceSurvivesRestart();
+    void interfaceChangeKeepsPortAndSendsNoTraffic_data();
     void interfaceChangeKeepsPortAndSendsNoTraffic();
     void addressChangeStoresWithoutTouchingLink();
     void noLibraryInterfaceClickOnlyMovesSelection();
@@ -232,7 +234,7 @@ void TestSettings::loading()
     QCOMPARE(f->rgInterface->itemIndex(), index);
     QCOMPARE(f->cbAddr->currentIndex(), item);
     QCOMPARE(f->cbAddr->isEnabled(), index == 0);
-    QCOMPARE(f->board().DeviceAddress, address);
+    QCOMPARE(f->board().deviceAddress(), address);
 
     const LinkSettings ls = lastInit(app);
     QCOMPARE(ls.interfaceKind, kind);
@@ -277,7 +279,7 @@ void TestSettings::notARegularFile()
     QVERIFY2(messages[0].startsWith("Cannot read the settings file"), qPrintable(messages[0]));
     QVERIFY(messages[0].contains("EVM2280.ini"));
     QCOMPARE(app.form()->rgInterface->itemIndex(), 1);
-    QCOMPARE(app.form()->board().DeviceAddress, 0);
+    QCOMPARE(app.form()->board().deviceAddress(), 0);
     QCOMPARE(app.form()->StatusBar1->currentMessage(), QString("Ready"));
 
     // A change cannot be stored there, and the thing in the file's place stays.
@@ -386,14 +388,14 @@ void TestSettings::interfaceChangeReinitialisesAndStores()
     AppFixture app;
     app.start(); // no file: SPI
     TForm1* f = app.form();
-    QCOMPARE(f->board().BoardOpen, 1);
+    QCOMPARE(f->board().port(), 1);
     app.sim.clearTrace();
 
     clickItem(f->rgInterface, 0);
     // The link is re-initialised at once with the address the window shows.
     QCOMPARE(app.sim.traceOf("init"), QStringList{"init port=1 kind=1 addr=0x4C -> 1"});
     QCOMPARE(lastInit(app).deviceAddress, 0x4C);
-    QCOMPARE(f->board().DeviceAddress, 0x4C);
+    QCOMPARE(f->board().deviceAddress(), 0x4C);
     QVERIFY(f->cbAddr->isEnabled());
     QCOMPARE(f->cbAddr->currentIndex(), 0);
     QCOMPARE(fileLines(app), iniWith("0", "0x4C")); // on disk before the window closes
@@ -406,7 +408,7 @@ void TestSettings::interfaceChangeReinitialisesAndStores()
     app.sim.clearTrace();
     clickItem(f->rgInterface, 1);
     QCOMPARE(app.sim.trace(), (QStringList{"close", "init port=1 kind=3 addr=0x00 -> 1"}));
-    QCOMPARE(f->board().DeviceAddress, 0);
+    QCOMPARE(f->board().deviceAddress(), 0);
     QVERIFY(!f->cbAddr->isEnabled());
     QCOMPARE(f->cbAddr->currentIndex(), 0);
     QCOMPARE(fileLines(app), iniWith("1", "0x00"));
@@ -430,30 +432,49 @@ void TestSettings::storedChoiceSurvivesRestart()
     next.start();
     QCOMPARE(next.form()->rgInterface->itemIndex(), 0);
     QCOMPARE(next.form()->cbAddr->currentIndex(), 2);
-    QCOMPARE(next.form()->board().DeviceAddress, 0x4E);
+    QCOMPARE(next.form()->board().deviceAddress(), 0x4E);
     QCOMPARE(lastInit(next).deviceAddress, 0x4E);
     QVERIFY(next.dialogs.shown.isEmpty());
 }
 
+void TestSettings::interfaceChangeKeepsPortAndSendsNoTraffic_data()
+{
+    QTest::addColumn<int>("portAfter");
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("the board answers again") << 5 << true;
+    QTest::newRow("the board is gone") << 9 << false;
+}
+
+// The link is opened again on the same port; the board keeps its state
+// unless it no longer answers there, which is shown as at a start-up that
+// found no board, and nothing reaches it until a reconnect.
 void TestSettings::interfaceChangeKeepsPortAndSendsNoTraffic()
 {
+    QFETCH(int, portAfter);
+    QFETCH(bool, answers);
     AppFixture app;
     app.sim.setPort(5);
     app.start();
     TForm1* f = app.form();
-    QCOMPARE(f->board().BoardOpen, 5);
+    QCOMPARE(f->board().port(), 5);
     const QString history = f->Memo1->toPlainText();
-    const auto image = f->board().image.bytes;
-    app.sim.setPort(9); // a re-initialisation's result is not kept
+    const auto image = f->board().image().bytes;
+    app.sim.setPort(portAfter);
     app.sim.clearTrace();
+    app.dialogs.clear();
 
     clickItem(f->rgInterface, 0);
-    QCOMPARE(app.sim.trace(), (QStringList{"close", "init port=5 kind=1 addr=0x4C -> 0"}));
-    QCOMPARE(f->board().BoardOpen, 5);
-    QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
-    QCOMPARE(f->imgConnection->property("connectionIndex").toInt(), 1);
+    QCOMPARE(app.sim.trace(),
+             (QStringList{"close", QString("init port=5 kind=1 addr=0x4C -> %1").arg(answers ? 5 : 0)}));
+    QCOMPARE(f->board().port(), answers ? 5 : 0);
+    QCOMPARE(f->StatusBar1->currentMessage(), QString(answers ? "Ready" : "No EVM was found"));
+    QCOMPARE(f->imgConnection->property("connectionIndex").toInt(), answers ? 1 : 0);
+    QCOMPARE(app.dialogs.texts("error"), answers ? QStringList{} : QStringList{"No EVM was found"});
     QCOMPARE(f->Memo1->toPlainText(), history);
-    QVERIFY(f->board().image.bytes == image);
+    QVERIFY(f->board().image().bytes == image);
+    app.sim.clearTrace();
+    QTest::mouseClick(app.find<QCheckBox>("cInvDAC1"), Qt::LeftButton);
+    QCOMPARE(app.sim.chipWrites().size(), answers ? 1 : 0);
 }
 
 void TestSettings::addressChangeStoresWithoutTouchingLink()
@@ -465,13 +486,13 @@ void TestSettings::addressChangeStoresWithoutTouchingLink()
     app.sim.clearTrace();
 
     chooseAddress(f->cbAddr, 3);
-    QCOMPARE(f->board().DeviceAddress, 0x4F);
+    QCOMPARE(f->board().deviceAddress(), 0x4F);
     QCOMPARE(fileLines(app), iniWith("0", "0x4F"));
     QVERIFY(app.sim.trace().isEmpty()); // neither _close nor _init
-    QCOMPARE(f->board().linkSettings.deviceAddress, 0x4C);
+    QCOMPARE(f->board().transport().linkSettings().deviceAddress, 0x4C);
 
     chooseAddress(f->cbAddr, 1);
-    QCOMPARE(f->board().DeviceAddress, 0x4D);
+    QCOMPARE(f->board().deviceAddress(), 0x4D);
     QCOMPARE(fileLines(app), iniWith("0", "0x4D"));
 }
 
@@ -486,16 +507,16 @@ void TestSettings::noLibraryInterfaceClickOnlyMovesSelection()
 
     clickItem(f->rgInterface, 1);
     QCOMPARE(f->rgInterface->itemIndex(), 1);
-    QCOMPARE(f->board().DeviceAddress, 0x4E);
+    QCOMPARE(f->board().deviceAddress(), 0x4E);
     QVERIFY(f->cbAddr->isEnabled());
     QCOMPARE(f->cbAddr->currentIndex(), 2);
-    QCOMPARE(f->board().linkSettings.interfaceKind, evmlink::kKindIic);
-    QCOMPARE(f->board().linkSettings.deviceAddress, 0x4E);
+    QCOMPARE(f->board().transport().linkSettings().interfaceKind, evmlink::kKindIic);
+    QCOMPARE(f->board().transport().linkSettings().deviceAddress, 0x4E);
     QCOMPARE(app.readFile("EVM2280.ini"), ini);
 
     // Under SPI the still-enabled address list changes nothing.
     chooseAddress(f->cbAddr, 3);
-    QCOMPARE(f->board().DeviceAddress, 0x4E);
+    QCOMPARE(f->board().deviceAddress(), 0x4E);
     QCOMPARE(app.readFile("EVM2280.ini"), ini);
     QVERIFY(app.dialogs.shown.isEmpty());
 }
@@ -507,7 +528,7 @@ void TestSettings::noLibraryAddressChangeIsStored()
     app.start();
     TForm1* f = app.form();
     chooseAddress(f->cbAddr, 3);
-    QCOMPARE(f->board().DeviceAddress, 0x4F);
+    QCOMPARE(f->board().deviceAddress(), 0x4F);
     QCOMPARE(fileLines(app), iniWith("0", "0x4F"));
 }
 
@@ -529,7 +550,7 @@ void TestSettings::unwritableFileIsReported()
     QVERIFY(report.text.contains("SerialInterface/Type") && report.text.contains("SerialInterface/Addr"));
     QVERIFY(report.text.endsWith('.'));
     // The window and the link follow the choice all the same.
-    QCOMPARE(f->board().DeviceAddress, 0x4C);
+    QCOMPARE(f->board().deviceAddress(), 0x4C);
     QVERIFY(f->cbAddr->isEnabled());
     QCOMPARE(app.sim.traceOf("init"), QStringList{"init port=1 kind=1 addr=0x4C -> 1"});
 

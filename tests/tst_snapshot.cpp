@@ -53,7 +53,7 @@ class TestSnapshot : public QObject {
     Q_OBJECT
 private slots:
     void savesTheChipsAnswers();
-    void withoutBoardAllZero();
+    void withoutBoardSavesNothing();
     void readErrorStillSaves();
     void overwriteQuestion_data();
     void overwriteQuestion();
@@ -66,12 +66,15 @@ void TestSnapshot::savesTheChipsAnswers()
 {
     AppFixture app;
     startClean(app);
-    app.form()->board().LogHistory = false;
+    evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
     app.form()->board().WriteRegister(0x41, 0x0A);
     app.form()->board().WriteRegister(0x5E, 0xB7);
-    app.form()->board().image.at(0x42) = 0x77; // the image is not what is saved
+    {
+        evm::Board::Quiet unsent(app.form()->board(), evm::Board::Quiet::Writes);
+        app.form()->board().WriteRegister(0x42, 0x77); // the image is not what is saved
+    }
     app.sim.clearTrace();
-    const auto image = app.form()->board().image.bytes;
+    const auto image = app.form()->board().image().bytes;
 
     app.dialogs.saveAnswers << app.path("snap.csv");
     saveSnapshot(app);
@@ -86,19 +89,21 @@ void TestSnapshot::savesTheChipsAnswers()
     QVERIFY(!file.contains("0x42, 0x77"));
     QCOMPARE(readAddresses(app), allAddresses());
     QVERIFY(app.sim.chipWrites().isEmpty());
-    QCOMPARE(app.form()->board().image.bytes, image);
+    QCOMPARE(app.form()->board().image().bytes, image);
 }
 
-void TestSnapshot::withoutBoardAllZero()
+// Without a board no register can be read: nothing is saved as if it had been.
+void TestSnapshot::withoutBoardSavesNothing()
 {
     AppFixture app;
     app.sim.setPresent(false);
     startClean(app);
+    app.writeFile("snap.csv", "kept");
     app.dialogs.saveAnswers << app.path("snap.csv");
     saveSnapshot(app);
-    QByteArray expected;
-    for (int a = 0x40; a <= 0x5E; ++a) expected += "0x" + QByteArray::number(a, 16).toUpper() + ", 0x00\r\n";
-    QCOMPARE(app.readFile("snap.csv"), expected);
+    QCOMPARE(app.dialogs.texts(), QStringList{"No EVM was found"});
+    QCOMPARE(app.dialogs.shown[0].caption, QString("Error"));
+    QCOMPARE(app.readFile("snap.csv"), QByteArray("kept"));
     QVERIFY(app.sim.trace().isEmpty());
 }
 
@@ -106,7 +111,6 @@ void TestSnapshot::readErrorStillSaves()
 {
     AppFixture app;
     startClean(app);
-    app.form()->board().ErrorShown = false;
     app.sim.failRead(0x45, 0x22);
     app.sim.failRead(0x50, 0x23);
     app.dialogs.saveAnswers << app.path("snap.csv");
@@ -183,7 +187,7 @@ void TestSnapshot::replaysAsScript()
 {
     AppFixture app;
     startClean(app);
-    app.form()->board().LogHistory = false;
+    evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
     app.form()->board().WriteRegister(0x43, 0x81);
     app.form()->board().WriteRegister(0x47, 0x3C);
     app.form()->board().WriteRegister(0x58, 0x0A);

@@ -56,10 +56,10 @@ void TestStartup::noLibrary()
     QVERIFY(!SplashForm->isVisible());
     QCOMPARE(f->StatusBar1->currentMessage(), QString());
     QVERIFY(f->imgConnection->pixmap().isNull());
-    QCOMPARE(f->board().BoardOpen, 0);
-    QVERIFY(f->board().SuppressWrites);
-    QVERIFY(!f->board().LogHistory);
-    QVERIFY(std::all_of(f->board().image.bytes.begin(), f->board().image.bytes.end(),
+    QCOMPARE(f->board().port(), 0);
+    QVERIFY(f->board().transport().writesHeld());
+    QVERIFY(!f->board().logsHistory());
+    QVERIFY(std::all_of(f->board().image().bytes.begin(), f->board().image().bytes.end(),
                         [](auto b) { return b == 0; }));
     f->board().WriteRegister(0x41, 5);
     QCOMPARE(f->board().ReadRegister(0x41), 0);
@@ -74,9 +74,8 @@ void TestStartup::libraryWithoutGetVer()
     QCOMPARE(app.dialogs.texts("error"), QStringList{"Invalid DLL"});
     QCOMPARE(app.dialogs.shown[0].caption, QString("DLL error"));
     TForm1* f = app.form();
-    QVERIFY(!f->board().bus.isLoaded());
-    QVERIFY(!f->board().bus.init && !f->board().bus.close && !f->board().bus.readData &&
-            !f->board().bus.writeData && !f->board().bus.getVer);
+    QVERIFY(!f->board().isLibraryLoaded());
+    QVERIFY(!f->board().libraryVersion());
     QVERIFY(!SplashForm->isVisible());
     app.close();
     QVERIFY(app.sim.trace().isEmpty()); // neither _init nor _close, not even at close
@@ -98,11 +97,11 @@ void TestStartup::noBoard()
     QCOMPARE(app.sim.trace(), QStringList{"init port=0 kind=1 addr=0x4C -> 0"});
     regs::RegisterImage defaults;
     defaults.reset();
-    QVERIFY(f->board().image.bytes == defaults.bytes);
-    QVERIFY(f->board().SuppressWrites);
-    QVERIFY(!f->board().LogHistory);
+    QVERIFY(f->board().image().bytes == defaults.bytes);
+    QVERIFY(f->board().transport().writesHeld());
+    QVERIFY(!f->board().logsHistory());
     f->board().WriteRegister(0x41, 0x05); // no board: nothing at all happens
-    QCOMPARE(f->board().image.at(0x41), 0);
+    QCOMPARE(f->board().image().at(0x41), 0);
     QVERIFY(f->Memo1->toPlainText().isEmpty());
     app.close();
     QCOMPARE(app.sim.traceOf("close").size(), 1);
@@ -127,15 +126,15 @@ void TestStartup::iicReadsBackEveryRegisterInOrder()
     for (int r = 0x40; r <= 0x5E; ++r) reads << "read ch=0 addr=0x" + QString::number(r, 16).toUpper();
     QCOMPARE(t.size() >= 12 + 31, true);
     for (int i = 0; i < 31; ++i) QVERIFY2(t[12 + i].startsWith(reads[i]), qPrintable(t[12 + i]));
-    QCOMPARE(f->board().image.at(0x40), 0xC5);
-    QCOMPARE(f->board().image.at(0x45), 0x00);
-    QCOMPARE(f->board().image.at(0x56), 0xC0);
-    QCOMPARE(f->board().image.at(0x43), 0x10);
+    QCOMPARE(f->board().image().at(0x40), 0xC5);
+    QCOMPARE(f->board().image().at(0x45), 0x00);
+    QCOMPARE(f->board().image().at(0x56), 0xC0);
+    QCOMPARE(f->board().image().at(0x43), 0x10);
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
     QCOMPARE(connectionIndex(f), 1);
-    QCOMPARE(f->board().BoardOpen, 1);
-    QVERIFY(!f->board().SuppressWrites);
-    QVERIFY(f->board().LogHistory);
+    QCOMPARE(f->board().port(), 1);
+    QVERIFY(!f->board().transport().writesHeld());
+    QVERIFY(f->board().logsHistory());
     QVERIFY(f->Memo1->toPlainText().isEmpty()); // the refresh at start-up logs nothing
     QStatusTipEvent tip(QString{});             // what passing over a menu item sends
     QCoreApplication::sendEvent(f, &tip);
@@ -154,9 +153,9 @@ void TestStartup::spiLoadsDefaultsWithoutReading()
     QVERIFY(app.sim.traceOf("read").isEmpty());
     regs::RegisterImage defaults;
     defaults.reset();
-    QVERIFY(f->board().image.bytes == defaults.bytes);
-    QCOMPARE(f->board().image.at(0x40), 0xC0);
-    QVERIFY(f->board().LogHistory);
+    QVERIFY(f->board().image().bytes == defaults.bytes);
+    QCOMPARE(f->board().image().at(0x40), 0xC0);
+    QVERIFY(f->board().logsHistory());
 }
 
 void TestStartup::onlyTheFirstFailedReadIsReported()
@@ -171,7 +170,7 @@ void TestStartup::onlyTheFirstFailedReadIsReported()
     QCOMPARE(app.dialogs.shown[0].kind, QString("message"));
     QCOMPARE(app.dialogs.shown[0].caption, QString("EVM control application"));
     QCOMPARE(app.sim.traceOf("read").size(), 31); // the read-back goes on
-    QVERIFY(app.form()->board().ErrorShown);
+    QVERIFY(app.form()->board().transport().errorReported());
 }
 
 void TestStartup::everyFailedBoardSetupWriteIsReported()
@@ -182,7 +181,7 @@ void TestStartup::everyFailedBoardSetupWriteIsReported()
     app.start();
     QCOMPARE(app.dialogs.texts(),
              (QStringList{"Communication error: SPERR0006", "Communication error: SPERRFFFFFFFF"}));
-    QVERIFY(!app.form()->board().ErrorShown);
+    QVERIFY(!app.form()->board().transport().errorReported());
     QCOMPARE(app.sim.traceOf("write ch=7").size(), 11);
 }
 
@@ -215,7 +214,7 @@ void TestStartup::closeFlushesAndClosesOnce()
     app.sim.clearTrace();
     app.close();
     QCOMPARE(app.sim.trace(), QStringList{"close"});
-    QVERIFY(!app.form()->board().bus.isLoaded());
+    QVERIFY(!app.form()->board().isLibraryLoaded());
     QVERIFY(app.form()->board().isClosed());
 }
 

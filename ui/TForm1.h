@@ -67,9 +67,9 @@ public:
     std::array<BitBinding, bind::kRadioCount> RadioBindings{};
     std::array<AttenuationChannel, bind::kChannelCount + 1> AttenuationChannels{}; // Tags 1..8
     std::array<QLabel*, 8> ZeroLamps{};
-    // The window has been closed (FormClose ran): an operation that was
-    // waiting stops instead of going on.
-    bool isClosed() const { return closed_; }
+    // The window has been closed (or the program told to end): an operation
+    // that was waiting stops instead of going on.
+    bool isClosed() const { return board_.isClosed(); }
     Dialogs& dialogs() { return *dialogs_; }
     const QString& libraryName() const { return libraryName_; }
 
@@ -102,7 +102,6 @@ public:
     void FormShow();
     void FormClose();
     void ShowConnection(int index);
-    void WriteBoardSetup();
     void imgMouseDown(TImageButton* sender);
     void imgMouseUp(TImageButton* sender);
     void ExitClick();
@@ -112,6 +111,9 @@ public:
     // general error report.
     template <class F> void guarded(F&& f);
     void reportError(const QString& text);
+    void showReport(const evm::Report& r);
+    // The clock role a master/slave box shows: its first item is slave.
+    static evm::Role roleShown(const QComboBox* box);
 
     // ---- Interface, address, resets and reconnect --------------------------------
     void LoadSettings();
@@ -137,6 +139,8 @@ public:
 
     // ---- Scripts, snapshot, direct access, history --------------------------------
     void RunScript(const QString& fileName, bool showProgress);
+    // What a script run tells the progress dialog (shown or not) and the panel.
+    std::unique_ptr<evm::ScriptEvents> scriptEvents(bool showProgress);
     void Open1Click();
     void SaveRegisterDumpClick();
     void ReadClick();
@@ -176,7 +180,6 @@ private:
     void startUp();
 
     bool shown_ = false;
-    bool closed_ = false;
 };
 
 #include "core/apperror.h"

@@ -12,8 +12,9 @@ void TForm1::About2Click()
 {
     if (!AboutDialog) return;
     // Without a bound library the design-time "0.0.0.0" stays.
-    if (board_.bus.getVer) AboutDialog->setLibraryVersion(evmlink::versionText(board_.bus.getVer()));
-    AboutDialog->setPort(board_.BoardOpen);
+    if (const std::optional<int> v = board_.libraryVersion())
+        AboutDialog->setLibraryVersion(evmlink::versionText(*v));
+    AboutDialog->setPort(board_.port());
     AboutDialog->fitLabels();
     dialogs().execModal(AboutDialog);
 }

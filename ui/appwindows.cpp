@@ -30,7 +30,7 @@ void CreateAppWindows(const AppOptions& options)
     QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
     // Form1 first, so that it is the main window; its FormCreate runs now.
     Form1 = new TForm1(options.libraryName, options.dialogs);
-    if (options.wait) Form1->board().Wait = options.wait;
+    if (options.wait) Form1->board().wait = options.wait;
     AboutDialog = new TAboutDialog;
     scriptProgress = new TscriptProgress;
     RegViewForm = new TRegViewForm;

@@ -45,7 +45,7 @@ void TForm1::FillAttenuation()
 QString TForm1::dbText(int value) const
 {
     // The scale follows DAMS as the image holds it, not the radio group.
-    return atten::dbText(value, atten::kZeroDb, atten::isWide(board_.image.at(0x46)), userDecimalPoint());
+    return atten::dbText(value, atten::kZeroDb, atten::isWide(board_.image().at(0x46)), userDecimalPoint());
 }
 
 void TForm1::TrackChange(TTrackBar* sender)
@@ -59,7 +59,7 @@ void TForm1::TrackChange(TTrackBar* sender)
     const int p = sender->value();
     if (ch.Edit)
         showText(ch.Edit,
-                 atten::dbText(p, ch.ZeroDbValue, atten::isWide(board_.image.at(0x46)), userDecimalPoint()));
+                 atten::dbText(p, ch.ZeroDbValue, atten::isWide(board_.image().at(0x46)), userDecimalPoint()));
     board_.WriteRegister(ch.Register, p);
 }
 
@@ -92,10 +92,10 @@ void TForm1::AttenuationRangeUpdate()
         // Without a board that write is not mirrored; the image still has to
         // follow the new range, or the next refresh would show a code the
         // bar cannot hold.
-        if (board_.image.at(ch.Register) < m) {
-            board_.image.at(ch.Register) = std::uint8_t(m);
+        if (board_.image().at(ch.Register) < m) {
+            board_.raiseImage(ch.Register, std::uint8_t(m));
             ch.TrackBar->setValue(m);
         }
-        if (ch.Edit) showText(ch.Edit, dbText(board_.image.at(ch.Register)));
+        if (ch.Edit) showText(ch.Edit, dbText(board_.image().at(ch.Register)));
     }
 }

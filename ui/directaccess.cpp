@@ -33,6 +33,8 @@ std::int32_t fieldNumber(const TEdit* edit)
 void TForm1::ReadClick()
 {
     const std::int32_t address = fieldNumber(RDA_reg);
+    // Without a board there is nothing to read: the Data field keeps its text.
+    if (!board_.requireBoard()) return;
     RDA_data->setText(evmlink::hex2(board_.ReadRegister(address)));
 }
 
@@ -69,7 +71,7 @@ void TForm1::bClearHistryClick()
 void TForm1::bSaveHistryClick()
 {
     const QString path = dialogs_->saveFile(*SaveDialog1);
-    if (path.isEmpty() || !evm::confirmOverwrite(board_.Question, path)) return;
+    if (path.isEmpty() || !evm::confirmOverwrite(board_.question, path)) return;
     // The box holds '\n' line ends; on disk every line ends with CR LF.
     evm::saveTextFile(path, textfile::withCrLf(Memo1->toPlainText().toLocal8Bit()));
 }

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -27,8 +26,8 @@ TForm1::TForm1(const QString& libraryName, Dialogs* dialogs, QWidget* parent)
         dialogs = ownDialogs_.get();
     }
     dialogs_ = dialogs;
-    board_.Wait = [this](int ms) { busyWait(ms); };
-    board_.Question = [this](const QString& text, const QString& caption) {
+    board_.wait = [this](int ms) { busyWait(ms); };
+    board_.question = [this](const QString& text, const QString& caption) {
         return dialogs_->question(text, caption);
     };
     buildLayout();
@@ -40,36 +39,60 @@ TForm1::TForm1(const QString& libraryName, Dialogs* dialogs, QWidget* parent)
 TForm1::~TForm1() = default;
 
 // What the board reports, shown: boxes, the history log, the connection
-// state, the busy window, and the panel after a reset. (The register map
-// window listens to the board itself.)
+// state, the busy window, and the panel whenever the image changed as a
+// whole. (The register map window listens to the board itself.)
 void TForm1::listenToBoard()
 {
-    connect(&board_, &evm::Board::report, this,
-            [this](evm::ReportKind kind, const QString& text, const QString& caption) {
-                if (kind == evm::ReportKind::ErrorBox)
-                    dialogs_->errorBox(text, caption);
-                else
-                    dialogs_->message(text);
-            });
+    connect(&board_, &evm::Board::report, this, [this](const evm::Report& r) { showReport(r); });
     connect(&board_, &evm::Board::historyLine, this, &TForm1::AppendHistory);
     connect(&board_, &evm::Board::connectionChanged, this, [this](bool open) {
         StatusBar1->showMessage(open ? QStringLiteral("Ready") : QStringLiteral("No EVM was found"));
         ShowConnection(open ? 1 : 0);
     });
-    connect(&board_, &evm::Board::busy, this, [](const QString& text) {
+    connect(&board_, &evm::Board::busy, this, [](const QString& text, int step, int steps) {
         if (!SplashForm) return;
         SplashForm->Label1->setText(text);
-        SplashForm->ProgressBar1->setValue(0);
-        SplashForm->ProgressBar1->hide();
-        showPainted(SplashForm);
+        QProgressBar* bar = SplashForm->ProgressBar1;
+        if (steps > 0) {
+            bar->setRange(0, steps);
+            bar->setValue(step);
+            SplashForm->repaint();
+            bar->setVisible(true);
+        } else {
+            bar->setValue(0);
+            bar->hide();
+            showPainted(SplashForm);
+        }
+    });
+    connect(&board_, &evm::Board::busyStep, this, [](int step) {
+        if (SplashForm) SplashForm->ProgressBar1->setValue(step);
     });
     connect(&board_, &evm::Board::busyEnded, this, [] {
         if (SplashForm) SplashForm->hide();
     });
+    connect(&board_, &evm::Board::registersChanged, this, &TForm1::RefreshControls);
     connect(&board_, &evm::Board::registersReset, this, [this] {
         RefreshControls();
         btnZeroClrClick();
     });
+}
+
+// Each kind of report in the box the program has always used for it.
+void TForm1::showReport(const evm::Report& r)
+{
+    switch (r.category) {
+    case evm::ReportCategory::Communication:
+    case evm::ReportCategory::Settings:
+        dialogs_->message(r.text);
+        break;
+    case evm::ReportCategory::Script:
+    case evm::ReportCategory::Connection:
+        dialogs_->errorBox(r.text, r.caption);
+        break;
+    case evm::ReportCategory::File:
+        reportError(r.text);
+        break;
+    }
 }
 
 void TForm1::reportError(const QString& text)
@@ -79,10 +102,6 @@ void TForm1::reportError(const QString& text)
 
 void TForm1::FormCreate()
 {
-    board_.bus.unload();
-    board_.ErrorShown = false;
-    board_.SuppressWrites = true;
-    board_.LogHistory = false;
     TrackReady = true;
 
     TImageButton* buttons[7] = {nullptr, nullptr, imgSave, imgClear, imgRead, imgWrite, imgExit};
@@ -96,10 +115,8 @@ void TForm1::FormCreate()
 
     for (int n = 0; n < 8; ++n) ZeroLamps[n] = findChild<QLabel*>(QStringLiteral("ZERO%1").arg(n + 1));
 
-    evmlink::initLinkSettings(board_.linkSettings);
-    LoadSettings(); // selects the interface, DeviceAddress and the address item
+    LoadSettings(); // selects the interface and the address item
     cbAddr->setEnabled(rgInterface->itemIndex() == 0);
-    board_.ApplyInterface();
 
     FillAttenuation();
     FillBindings();
@@ -126,12 +143,12 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::startUp()
 {
-    if (!closed_) guarded([this] { FormShow(); });
+    if (!board_.isClosed()) guarded([this] { FormShow(); });
 }
 
 void TForm1::busyWait(int ms)
 {
-    if (closed_ || ms <= 0) return;
+    if (board_.isClosed() || ms <= 0) return;
     // Paint, expose and timer events go on, so every window stays drawn; user
     // input waits until the operation is over. A close ends the wait at once.
     QEventLoop loop;
@@ -144,76 +161,19 @@ void TForm1::busyWait(int ms)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+// The start-up sequence is the board's; the window shows it through the
+// busy window, the connection indicator, the boxes and the panel.
 void TForm1::FormShow()
 {
     Memo1->clear();
-    if (SplashForm) {
-        SplashForm->setText(QStringLiteral("Loading..."));
-        showPainted(SplashForm);
-    }
-    auto hideSplash = [] {
-        if (SplashForm) SplashForm->hide();
-    };
-
-    board_.image.fillMask();
-
-    switch (board_.loadLibrary(libraryName_)) {
-    case HxBusLibrary::LoadResult::NotFound:
-        hideSplash();
-        dialogs_->errorBox(QStringLiteral("Cannot load DLL"), QStringLiteral("DLL error"));
-        return;
-    case HxBusLibrary::LoadResult::Invalid:
-        hideSplash();
-        dialogs_->errorBox(QStringLiteral("Invalid DLL"), QStringLiteral("DLL error"));
-        return;
-    case HxBusLibrary::LoadResult::Loaded:
-        break;
-    }
-
-    board_.SuppressWrites = true;
-    if (board_.open() == 0) {
-        hideSplash();
-        StatusBar1->showMessage(QStringLiteral("No EVM was found"));
-        ShowConnection(0);
-        dialogs_->errorBox(QStringLiteral("No EVM was found"), QStringLiteral("Error"));
-        board_.ResetRegisterImage();
-        RefreshControls();
-        return;
-    }
-
-    StatusBar1->showMessage(QStringLiteral("Ready"));
-    ShowConnection(1);
-    QProgressBar* bar = SplashForm ? SplashForm->ProgressBar1 : nullptr;
-    if (SplashForm) {
-        SplashForm->Label1->setText(QStringLiteral("Initializing..."));
-        bar->setRange(0, 30);
-        bar->setValue(0);
-        bar->setVisible(true);
-        SplashForm->repaint();
-    }
-
-    board_.SuppressWrites = false;
-    WriteBoardSetup();
-
-    board_.SuppressWrites = true;
-    board_.readBack([bar](int i) {
-        if (bar) bar->setValue(i);
-    });
-    board_.SuppressWrites = false;
-
-    if (QFileInfo(QStringLiteral("startup.csv")).isFile()) RunScript(QStringLiteral("startup.csv"), false);
-    if (closed_) { // closed during a wait of the start-up script
-        hideSplash();
-        return;
-    }
-    RefreshControls();
-    hideSplash();
-    board_.LogHistory = true;
-}
-
-void TForm1::WriteBoardSetup()
-{
-    board_.WriteBoardSetup(cbDACMasterSlave->currentIndex(), cbADCMasterSlave->currentIndex());
+    const std::unique_ptr<evm::ScriptEvents> progress = scriptEvents(false);
+    evm::StartOptions o;
+    o.library = libraryName_;
+    o.startupScript = QStringLiteral("startup.csv");
+    o.scriptEvents = progress.get();
+    o.dac = roleShown(cbDACMasterSlave);
+    o.adc = roleShown(cbADCMasterSlave);
+    board_.startUp(o);
 }
 
 void TForm1::ShowConnection(int index)
@@ -226,11 +186,9 @@ void TForm1::ShowConnection(int index)
 
 void TForm1::closeEvent(QCloseEvent* e)
 {
-    if (!closed_) {
-        closed_ = true;
-        guarded([this] { FormClose(); });
-        emit closing();
-    }
+    // The board closes once, however many close requests come.
+    guarded([this] { FormClose(); });
+    emit closing();
     e->accept();
     // Closing the main window ends the program, whatever else is open. Queued,
     // so that it also takes effect when the close came before the event loop

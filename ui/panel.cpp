@@ -32,7 +32,7 @@ void TForm1::CheckBoxChecked(QCheckBox* sender)
     if (!sender || tag < 0 || tag >= bind::kCheckTagCount || CheckBindings[tag].Control != sender) return;
     const BitBinding& b = CheckBindings[tag];
     board_.WriteRegister(b.Register,
-                         bind::withBit(board_.image.at(b.Register), b.Bit, sender->isChecked() ? 1 : 0));
+                         bind::withBit(board_.image().at(b.Register), b.Bit, sender->isChecked() ? 1 : 0));
 }
 
 void TForm1::ComboBoxChange(QComboBox* sender)
@@ -42,17 +42,14 @@ void TForm1::ComboBoxChange(QComboBox* sender)
     const int index = sender->currentIndex();
     if (index < 0) return; // no item chosen: there is no field value to write
     const FieldBinding& f = ComboBindings[tag];
-    board_.WriteRegister(f.Register,
-                         int(bind::withField(board_.image.at(f.Register), f.Shift, f.Width, index)));
+    // The item index is the field's value (the board routes its clocks after
+    // a master/slave field).
+    board_.writeField(f.Register, f.Shift, f.Width, unsigned(index));
+}
 
-    // The board's clock routing follows the converter's master/slave choice.
-    const std::uint8_t slave = index == 0 ? 1 : 0;
-    if (tag == 0) {
-        board_.WriteBoardControl(0x37, slave);
-    } else if (tag == 2) {
-        board_.WriteBoardControl(0x34, slave);
-        board_.WriteBoardControl(0x36, slave);
-    }
+evm::Role TForm1::roleShown(const QComboBox* box)
+{
+    return box->currentIndex() == 0 ? evm::Role::Slave : evm::Role::Master;
 }
 
 void TForm1::RadioGroupClick(TRadioGroup* sender)
@@ -62,7 +59,7 @@ void TForm1::RadioGroupClick(TRadioGroup* sender)
     const int index = sender->itemIndex();
     if (index < 0) return;
     const BitBinding& b = RadioBindings[tag];
-    board_.WriteRegister(b.Register, bind::withBit(board_.image.at(b.Register), b.Bit, index));
+    board_.WriteRegister(b.Register, bind::withBit(board_.image().at(b.Register), b.Bit, index));
     if (tag == 1) AttenuationRangeUpdate();
 }
 
@@ -77,30 +74,30 @@ void TForm1::RefreshControls()
     for (int tag = 1; tag <= bind::kChannelCount; ++tag) {
         const AttenuationChannel& ch = AttenuationChannels[tag];
         if (!ch.TrackBar) continue;
-        ch.TrackBar->setValue(board_.image.at(ch.Register)); // clamped by the bar; a move runs TrackChange
+        ch.TrackBar->setValue(board_.image().at(ch.Register)); // clamped by the bar; a move runs TrackChange
         if (ch.Edit) {
-            const QString text = dbText(board_.image.at(ch.Register));
+            const QString text = dbText(board_.image().at(ch.Register));
             if (ch.Edit->text() != text) ch.Edit->setText(text);
         }
     }
 
     for (const BitBinding& b : CheckBindings) {
         if (auto* box = static_cast<QCheckBox*>(b.Control)) {
-            const bool on = (board_.image.at(b.Register) & (1u << b.Bit)) != 0;
+            const bool on = (board_.image().at(b.Register) & (1u << b.Bit)) != 0;
             if (box->isChecked() != on) box->setChecked(on);
         }
     }
 
     for (const FieldBinding& f : ComboBindings) {
         if (!f.Control) continue;
-        int index = bind::fieldValue(board_.image.at(f.Register), f.Shift, f.Width);
+        int index = bind::fieldValue(board_.image().at(f.Register), f.Shift, f.Width);
         if (index >= f.Control->count()) index = -1; // a code without an item shows no item
         if (f.Control->currentIndex() != index) f.Control->setCurrentIndex(index);
     }
 
     for (const BitBinding& b : RadioBindings) {
         if (auto* group = static_cast<TRadioGroup*>(b.Control))
-            group->setItemIndex((board_.image.at(b.Register) >> b.Bit) & 1);
+            group->setItemIndex((board_.image().at(b.Register) >> b.Bit) & 1);
     }
 
     board_.showAllRegisters();

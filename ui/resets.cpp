@@ -17,5 +17,5 @@ void TForm1::btnSRSTClick()
 
 void TForm1::bBDRSTClick()
 {
-    board_.reconnect(cbDACMasterSlave->currentIndex(), cbADCMasterSlave->currentIndex());
+    board_.reconnect(roleShown(cbDACMasterSlave), roleShown(cbADCMasterSlave));
 }

@@ -16,7 +16,7 @@ namespace {
 
 class ProgressWindow : public evm::ScriptEvents {
 public:
-    ProgressWindow(TForm1* form, bool show) : form_(form), show_(show) {}
+    explicit ProgressWindow(bool show) : show_(show) {}
     void counted(qint64 lines) override
     {
         if (QProgressBar* bar = this->bar()) bar->setMaximum(int(qMin<qint64>(lines, INT_MAX)));
@@ -26,24 +26,28 @@ public:
     {
         if (QProgressBar* bar = this->bar()) bar->setValue(int(qMin<qint64>(index, INT_MAX)));
     }
-    // Whatever ends the run, the panel follows the image and the dialog goes.
+    // Whatever ends the run the dialog goes (the board has the panel
+    // follow the image first).
     void finished() override
     {
-        form_->RefreshControls();
         if (scriptProgress) scriptProgress->hide();
     }
 
 private:
     static QProgressBar* bar() { return scriptProgress ? scriptProgress->ProgressBar1 : nullptr; }
-    TForm1* form_;
     bool show_;
 };
 
 } // namespace
 
+std::unique_ptr<evm::ScriptEvents> TForm1::scriptEvents(bool showProgress)
+{
+    return std::make_unique<ProgressWindow>(showProgress);
+}
+
 void TForm1::RunScript(const QString& fileName, bool showProgress)
 {
-    ProgressWindow progress(this, showProgress);
+    ProgressWindow progress(showProgress);
     board_.runScript(fileName, &progress);
 }
 

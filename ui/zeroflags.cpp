@@ -30,8 +30,10 @@ void TForm1::btnZeroClrClick()
 
 void TForm1::btnZeroReadClick()
 {
+    // Without a board there are no flags to show: the lamps stay as they are.
+    if (!board_.requireBoard()) return;
     // The flags are status, not settings: the raw value goes to the lamps and
-    // never into the register board_.image.
+    // never into the register image.
     const std::uint8_t flags = board_.ReadRegister(kZeroFlagRegister);
     for (int i = 0; i < int(ZeroLamps.size()); ++i)
         setLamp(ZeroLamps[i], ImageList1, (flags >> i) & 1 ? kLampOn : kLampOff);
