@@ -155,8 +155,9 @@ int access(bool write, int channel, int address, unsigned char* buffer, int coun
         }
         return 0;
     }
-    // The register travels as one byte on either bus.
-    if (address < 0 || address + count - 1 > 0xFF) return HXLINUX_ERR_BAD_ARGS;
+    // The register travels as one byte on either bus. `count` is 1..10 here,
+    // so the last register is checked without computing address + count.
+    if (address < 0 || address > 0xFF - (count - 1)) return HXLINUX_ERR_BAD_ARGS;
     for (int i = 0; i < count; ++i)
         if (const int rc = chipAccess(l, write, address + i, buffer[i])) return rc;
     return 0;
