@@ -17,7 +17,7 @@ constexpr std::array<std::uint8_t, 31> kPowerOn = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, // 0x50..0x57
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,       // 0x58..0x5E
 };
-constexpr int kIic = 1, kSpi = 3;
+constexpr int kIic = HXBUS_KIND_IIC, kSpi = HXBUS_KIND_SPI;
 
 bool parseInt(std::string s, long long& out)
 {
@@ -125,7 +125,7 @@ void Board::powerOn()
     open = false;
     interfaceKind = deviceAddress = 0;
     haveSettings = false;
-    lastSettings.fill(0);
+    lastSettings = HxBusLinkSettings{};
     trace.clear();
 }
 
@@ -142,18 +142,18 @@ void Board::log(const std::string& line)
     }
 }
 
-int Board::init(int port, const unsigned char* settings64)
+int Board::init(int port, const HxBusLinkSettings* settings)
 {
     int result = 0;
-    if (settings64) {
-        std::memcpy(lastSettings.data(), settings64, 64);
+    if (settings) {
+        lastSettings = *settings;
         haveSettings = true;
-        std::memcpy(&interfaceKind, settings64, 4);
-        std::memcpy(&deviceAddress, settings64 + 4, 4);
+        interfaceKind = settings->interfaceKind;
+        deviceAddress = settings->deviceAddress;
     }
     open = false;
     // Port 0 searches; any other port reopens that port only.
-    if (cfg.present && settings64 && (interfaceKind == kIic || interfaceKind == kSpi) &&
+    if (cfg.present && settings && (interfaceKind == kIic || interfaceKind == kSpi) &&
         (port == 0 || port == cfg.port)) {
         open = true;
         result = cfg.port;
@@ -196,15 +196,15 @@ int Board::faultFor(int channel, int address) const
     return it != cfg.writeFaults.end() ? it->second : 0;
 }
 
-std::uint8_t Board::readChip(int address) const
+std::uint8_t Board::readChip(long long address) const
 {
     if (address < 0x40 || address > 0x5E) return 0x00; // no register there: reads as 0
     if (address == 0x45) return std::uint8_t(cfg.zeroFlags);
     if (address == 0x56) return std::uint8_t((regs[0x16] & 0xC0) | (cfg.overflowFlags & 0x3F));
-    return regs[address - 0x40];
+    return regs[std::size_t(address - 0x40)];
 }
 
-void Board::writeChip(int address, std::uint8_t value)
+void Board::writeChip(long long address, std::uint8_t value)
 {
     if (address < 0x40 || address > 0x5E) return; // acknowledged, no effect
     if (address == 0x40) {
@@ -220,15 +220,15 @@ void Board::writeChip(int address, std::uint8_t value)
         regs[0x16] = std::uint8_t((regs[0x16] & 0x3F) | (value & 0xC0));
         return;
     }
-    regs[address - 0x40] = value;
+    regs[std::size_t(address - 0x40)] = value;
 }
 
 int Board::read(int channel, int address, unsigned char* buffer, int count)
 {
     int rc = 0;
-    if (!buffer || count < 1 || count > 10)
+    if (!buffer || count < 1 || count > HXBUS_BUFFER_SIZE)
         rc = HXSIM_ERR_BAD_ARGS;
-    else if (channel == 0) {
+    else if (channel == HXBUS_CHANNEL_CHIP) {
         rc = chipAccessError();
         if (!rc) {
             auto it = cfg.readFaults.find(address);
@@ -236,12 +236,12 @@ int Board::read(int channel, int address, unsigned char* buffer, int count)
             if (it != cfg.readFaults.end()) rc = it->second;
         }
         if (!rc)
-            for (int i = 0; i < count; ++i) buffer[i] = readChip(address + i);
-    } else if (channel == 7) {
+            for (int i = 0; i < count; ++i) buffer[i] = readChip(static_cast<long long>(address) + i);
+    } else if (channel == HXBUS_CHANNEL_BOARD) {
         rc = open ? 0 : HXSIM_ERR_NOT_OPEN;
         if (!rc)
             for (int i = 0; i < count; ++i) {
-                const int v = boardControl[(address + i) & 0xFF];
+                const int v = boardControl[(unsigned(address) + unsigned(i)) & 0xFFu];
                 buffer[i] = std::uint8_t(v < 0 ? 0 : v);
             }
     } else {
@@ -257,18 +257,19 @@ int Board::read(int channel, int address, unsigned char* buffer, int count)
 int Board::write(int channel, int address, const unsigned char* buffer, int count)
 {
     int rc = 0;
-    if (!buffer || count < 1 || count > 10)
+    if (!buffer || count < 1 || count > HXBUS_BUFFER_SIZE)
         rc = HXSIM_ERR_BAD_ARGS;
-    else if (channel == 0) {
+    else if (channel == HXBUS_CHANNEL_CHIP) {
         rc = chipAccessError();
         if (!rc) rc = faultFor(channel, address);
         if (!rc)
-            for (int i = 0; i < count; ++i) writeChip(address + i, buffer[i]);
-    } else if (channel == 7) {
+            for (int i = 0; i < count; ++i) writeChip(static_cast<long long>(address) + i, buffer[i]);
+    } else if (channel == HXBUS_CHANNEL_BOARD) {
         rc = open ? 0 : HXSIM_ERR_NOT_OPEN;
         if (!rc) rc = faultFor(channel, address);
         if (!rc)
-            for (int i = 0; i < count; ++i) boardControl[(address + i) & 0xFF] = buffer[i];
+            for (int i = 0; i < count; ++i)
+                boardControl[(unsigned(address) + unsigned(i)) & 0xFFu] = buffer[i];
     } else {
         rc = HXSIM_ERR_BAD_CHANNEL;
     }

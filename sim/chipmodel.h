@@ -2,6 +2,8 @@
 // The simulated evaluation board: the ORV2280 register file behind its serial
 // interface, plus the board's own control registers.
 
+#include "core/hxbus_contract.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -32,7 +34,7 @@ public:
     Board();
     void powerOn();
 
-    int init(int port, const unsigned char* settings64);
+    int init(int port, const HxBusLinkSettings* settings);
     int close();
     int read(int channel, int address, unsigned char* buffer, int count);
     int write(int channel, int address, const unsigned char* buffer, int count);
@@ -45,15 +47,16 @@ public:
     int interfaceKind = 0;
     int deviceAddress = 0;
     bool haveSettings = false;
-    std::array<unsigned char, 64> lastSettings{};
+    HxBusLinkSettings lastSettings{};
     std::deque<std::string> trace;
 
     void log(const std::string& line);
 
 private:
     int chipAccessError() const;
-    std::uint8_t readChip(int address) const;
-    void writeChip(int address, std::uint8_t value);
+    // Addresses as long long: the last of `count` registers from INT_MAX.
+    std::uint8_t readChip(long long address) const;
+    void writeChip(long long address, std::uint8_t value);
     int faultFor(int channel, int address) const;
 };
 

@@ -102,11 +102,11 @@ class TestHwLinux : public QObject {
     Q_OBJECT
 
     void* handle_ = nullptr;
-    int (*init_)(int, void*) = nullptr;
-    int (*close_)() = nullptr;
-    int (*read_)(int, int, unsigned char*, int) = nullptr;
-    int (*write_)(int, int, unsigned char*, int) = nullptr;
-    int (*getVer_)() = nullptr;
+    HxBusInitFn init_ = nullptr;
+    HxBusCloseFn close_ = nullptr;
+    HxBusReadFn read_ = nullptr;
+    HxBusWriteFn write_ = nullptr;
+    HxBusGetVerFn getVer_ = nullptr;
     void (*setSyscalls_)(const HxLinuxSyscalls*) = nullptr;
 
     QTemporaryDir dir_;
