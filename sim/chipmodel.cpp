@@ -1,9 +1,11 @@
 #include "chipmodel.h"
 #include "hxbus_sim.h"
+#include "statefile.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -18,6 +20,7 @@ constexpr std::array<std::uint8_t, 31> kPowerOn = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,       // 0x58..0x5E
 };
 constexpr int kIic = HXBUS_KIND_IIC, kSpi = HXBUS_KIND_SPI;
+} // namespace
 
 bool parseInt(std::string s, long long& out)
 {
@@ -39,7 +42,6 @@ bool parseInt(std::string s, long long& out)
     if (neg) out = -out;
     return true;
 }
-} // namespace
 
 void applyConfigText(Config& cfg, const std::string& text)
 {
@@ -60,6 +62,10 @@ void applyConfigText(Config& cfg, const std::string& text)
             while (!value.empty() && (value.front() == ' ')) value.erase(0, 1);
             while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
             cfg.traceFile = value;
+        } else if (key == "state") {
+            while (!value.empty() && (value.front() == ' ')) value.erase(0, 1);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
+            cfg.stateFile = value;
         } else if (key == "fail_read" || key == "fail_write") {
             // fail_read = address:code[, address:code ...]; fail_write = channel:address:code[, ...]
             std::istringstream items(value);
@@ -108,7 +114,8 @@ void Board::powerOn()
 {
     cfg = Config{};
     // Configuration without recompiling: a file named by HXBUS_SIM_CONFIG, or
-    // hxbus-sim.ini in the current directory; HXBUS_SIM_TRACE names a trace file.
+    // hxbus-sim.ini in the current directory; HXBUS_SIM_TRACE names a trace
+    // file and HXBUS_SIM_STATE a state file, over the file's keys.
     std::string path;
     if (const char* env = std::getenv("HXBUS_SIM_CONFIG"))
         path = env;
@@ -120,6 +127,8 @@ void Board::powerOn()
         applyConfigText(cfg, ss.str());
     }
     if (const char* env = std::getenv("HXBUS_SIM_TRACE")) cfg.traceFile = env;
+    if (const char* env = std::getenv("HXBUS_SIM_STATE")) cfg.stateFile = env;
+    stateRead_ = false;
     regs = kPowerOn;
     boardControl.fill(-1);
     open = false;
@@ -131,7 +140,8 @@ void Board::powerOn()
 
 void Board::log(const std::string& line)
 {
-    // A long demo keeps only the newest lines in memory, if asked to.
+    // Only the newest lines stay in memory (trace_memory), so that a long
+    // script does not grow the process without end; the trace file has all.
     if (cfg.traceMemory != 0) trace.push_back(line);
     while (cfg.traceMemory >= 0 && trace.size() > std::size_t(cfg.traceMemory)) trace.pop_front();
     if (!cfg.traceFile.empty()) {
@@ -144,6 +154,10 @@ void Board::log(const std::string& line)
 
 int Board::init(int port, const HxBusLinkSettings* settings)
 {
+    if (!stateRead_) {
+        stateRead_ = true;
+        readState();
+    }
     int result = 0;
     if (settings) {
         lastSettings = *settings;
@@ -168,8 +182,43 @@ int Board::init(int port, const HxBusLinkSettings* settings)
 int Board::close()
 {
     open = false;
+    // Only after an _init: a _close alone has not seen the file's registers
+    // and would overwrite them with power-on values.
+    if (stateRead_) writeState();
     log("close");
     return 0;
+}
+
+// One line on standard error: the program that loads the simulator has no
+// other place for it, and the board goes on with power-on values.
+void Board::readState()
+{
+    if (cfg.stateFile.empty()) return;
+    std::error_code ec;
+    const auto status = std::filesystem::status(cfg.stateFile, ec);
+    // No file yet: the board is as at power-on.
+    if (status.type() == std::filesystem::file_type::not_found) return;
+    std::string reason;
+    if (ec) {
+        reason = ec.message();
+    } else if (!std::filesystem::is_regular_file(status)) {
+        // A FIFO would block the program's start-up until someone writes to it.
+        reason = "not a regular file";
+    } else if (std::ifstream f{cfg.stateFile, std::ios::binary}) {
+        std::stringstream text;
+        text << f.rdbuf();
+        if (parseState(text.str(), regs, boardControl, reason)) return;
+    } else {
+        reason = "cannot be read";
+    }
+    std::fprintf(stderr, "hxbus-sim: %s: %s; power-on values\n", cfg.stateFile.c_str(), reason.c_str());
+}
+
+void Board::writeState() const
+{
+    if (cfg.stateFile.empty()) return;
+    const std::string error = replaceFile(cfg.stateFile, stateText(regs, boardControl));
+    if (!error.empty()) std::fprintf(stderr, "hxbus-sim: %s: %s\n", cfg.stateFile.c_str(), error.c_str());
 }
 
 int Board::version()

@@ -23,11 +23,15 @@ struct Config {
     std::map<int, int> readFaults;                  // address (-1 any) -> code
     std::map<std::pair<int, int>, int> writeFaults; // (channel, address or -1) -> code
     std::string traceFile;
-    long traceMemory = -1; // trace lines kept in memory, the newest; -1: all
+    long traceMemory = 10000; // trace lines kept in memory, the newest; -1: all
+    std::string stateFile;    // registers kept here between processes; empty: none
 };
 
 // Reads "key=value" lines (see the README) into cfg; unknown keys are ignored.
 void applyConfigText(Config& cfg, const std::string& text);
+
+// Decimal, or hexadecimal after 0x or $, blanks around it allowed.
+bool parseInt(std::string s, long long& out);
 
 class Board {
 public:
@@ -53,6 +57,11 @@ public:
     void log(const std::string& line);
 
 private:
+    // The state file is read once per power-on, at the first _init, and
+    // written at every _close after that.
+    bool stateRead_ = false;
+    void readState();
+    void writeState() const;
     int chipAccessError() const;
     // Addresses as long long: the last of `count` registers from INT_MAX.
     std::uint8_t readChip(long long address) const;

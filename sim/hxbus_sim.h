@@ -32,7 +32,8 @@ enum {
 
 /* Power-on: chip registers and board-control registers to their power-on
  * values, trace emptied, configuration back to the defaults and then the
- * configuration file (if any) applied again. */
+ * configuration file (if any) applied again. A configured state file is read
+ * at the next _init, not here. */
 HXSIM_EXPORT void hxsim_reset(void);
 
 HXSIM_EXPORT void hxsim_set_board_present(int present); /* 0: _init finds nothing */
@@ -50,7 +51,8 @@ HXSIM_EXPORT void hxsim_fail_write(int channel, int address, int code);
 HXSIM_EXPORT void hxsim_clear_faults(void);
 /* Set a chip register as if the chip held it (0x40..0x5E; other addresses ignored). */
 HXSIM_EXPORT void hxsim_set_register(int address, int value);
-/* Keep only the newest `lines` trace lines in memory (-1: all, the default). */
+/* Keep only the newest `lines` trace lines in memory (-1: all; 10000 by
+ * default, so that a long script does not grow the process without end). */
 HXSIM_EXPORT void hxsim_set_trace_memory(int lines);
 /* Append the trace to a file as well (null or "" stops). */
 HXSIM_EXPORT void hxsim_set_trace_file(const char* path);
