@@ -16,3 +16,27 @@ function(hxbus_without_elf_init target)
     target_link_options(${target} PRIVATE -nostartfiles -Wl,-init,hxbus_no_such_initialiser)
   endif()
 endfunction()
+
+# A shared library that implements the entry points of core/hxbus_contract.h:
+# it may include that header (and nothing else) from core/, exports the entry
+# points listed after the target by their plain names, and has no ELF
+# initialiser.
+function(hxbus_board_library target)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${target} PRIVATE HXBUS_LIBRARY)
+  # __stdcall names are decorated on 32-bit Windows (_init@8); the program looks
+  # the entry points up by their plain names.
+  if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    if(MSVC)
+      set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.def)
+      file(WRITE ${def} "EXPORTS\n")
+      foreach(name ${ARGN})
+        file(APPEND ${def} "    ${name}\n")
+      endforeach()
+      target_sources(${target} PRIVATE ${def})
+    else()
+      target_link_options(${target} PRIVATE -Wl,--kill-at)
+    endif()
+  endif()
+  hxbus_without_elf_init(${target})
+endfunction()

@@ -2,24 +2,18 @@
 // Run-time binding of the board access library (HxBus): load by bare name,
 // look up the five entry points, unload.
 
+#include "core/hxbus_contract.h"
+
 #include <QLibrary>
 #include <QString>
 
-#if defined(_WIN32) && !defined(_WIN64)
-#define HXBUS_CALL __stdcall
-#else
-#define HXBUS_CALL
-#endif
-
-struct LinkSettings;
-
 class HxBusLibrary {
 public:
-    using InitFn = int(HXBUS_CALL*)(int port, LinkSettings* settings);
-    using CloseFn = int(HXBUS_CALL*)();
-    using ReadFn = int(HXBUS_CALL*)(int channel, int address, unsigned char* buffer, int count);
-    using WriteFn = int(HXBUS_CALL*)(int channel, int address, unsigned char* buffer, int count);
-    using GetVerFn = int(HXBUS_CALL*)();
+    using InitFn = HxBusInitFn;
+    using CloseFn = HxBusCloseFn;
+    using ReadFn = HxBusReadFn;
+    using WriteFn = HxBusWriteFn;
+    using GetVerFn = HxBusGetVerFn;
 
     enum class LoadResult { Loaded, NotFound, Invalid };
 

@@ -1,24 +1,20 @@
 #pragma once
-// The 64-byte record handed to the board library's _init.
+// The 64-byte record handed to the board library's _init, as the program
+// fills it. Its layout is the board library's contract.
+
+#include "core/hxbus_contract.h"
 
 #include <cstdint>
 #include <cstring>
 
-struct LinkSettings {
-    std::int32_t interfaceKind; // 1 = IIC, 3 = SPI
-    std::int32_t deviceAddress; // IIC device address, 0 under SPI
-    std::uint8_t reserved[48];
-    std::int32_t word56; // 3, set once when the window is created
-    std::uint8_t tail[4];
-};
-static_assert(sizeof(LinkSettings) == 64, "LinkSettings must be exactly 64 bytes");
+using LinkSettings = HxBusLinkSettings;
 
 namespace evmlink {
-constexpr std::int32_t kKindIic = 1;
-constexpr std::int32_t kKindSpi = 3;
-constexpr int kChannelChip = 0;
-constexpr int kChannelBoard = 7;
-constexpr int kBufferSize = 10;
+constexpr std::int32_t kKindIic = HXBUS_KIND_IIC;
+constexpr std::int32_t kKindSpi = HXBUS_KIND_SPI;
+constexpr int kChannelChip = HXBUS_CHANNEL_CHIP;
+constexpr int kChannelBoard = HXBUS_CHANNEL_BOARD;
+constexpr int kBufferSize = HXBUS_BUFFER_SIZE;
 
 // Zero-fill and give the record its start values.
 inline void initLinkSettings(LinkSettings& s)

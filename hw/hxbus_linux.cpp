@@ -8,16 +8,16 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 using namespace hxlinux;
 
 namespace {
 
-constexpr int kIic = 1, kSpi = 3;
-constexpr int kChannelChip = 0, kChannelBoard = 7;
-constexpr int kMaxCount = 10;
+constexpr int kIic = HXBUS_KIND_IIC, kSpi = HXBUS_KIND_SPI;
+constexpr int kChannelChip = HXBUS_CHANNEL_CHIP, kChannelBoard = HXBUS_CHANNEL_BOARD;
+constexpr int kMaxCount = HXBUS_BUFFER_SIZE;
+constexpr int kLastRegister = 0xFF;
 // Read at _init: an IIC chip that does not acknowledge it is no board, so the
 // program says "No EVM was found" instead of failing every later read.
 constexpr std::uint8_t kProbeRegister = 0x40;
@@ -147,7 +147,7 @@ int access(bool write, int channel, int address, unsigned char* buffer, int coun
     if (!l.open) return HXLINUX_ERR_NOT_OPEN;
     if (channel == kChannelBoard) {
         for (int i = 0; i < count; ++i) {
-            std::uint8_t& kept = l.boardControl[std::size_t((address + i) & 0xFF)];
+            std::uint8_t& kept = l.boardControl[(unsigned(address) + unsigned(i)) & 0xFFu];
             if (write)
                 kept = buffer[i];
             else
@@ -155,8 +155,9 @@ int access(bool write, int channel, int address, unsigned char* buffer, int coun
         }
         return 0;
     }
-    // The register travels as one byte on either bus.
-    if (address < 0 || address + count - 1 > 0xFF) return HXLINUX_ERR_BAD_ARGS;
+    // The register travels as one byte on either bus. `count` is 1..10 here,
+    // so the last register is checked without computing address + count.
+    if (address < 0 || address > kLastRegister - (count - 1)) return HXLINUX_ERR_BAD_ARGS;
     for (int i = 0; i < count; ++i)
         if (const int rc = chipAccess(l, write, address + i, buffer[i])) return rc;
     return 0;
@@ -166,39 +167,36 @@ int access(bool write, int channel, int address, unsigned char* buffer, int coun
 
 extern "C" {
 
-HXLINUX_EXPORT int _init(int /*port*/, void* settings)
+HXBUS_API int HXBUS_CALL _init(int /*port*/, HxBusLinkSettings* settings)
 {
     // There is one configured node per interface, so every port number,
     // 0 (search) included, opens that one.
     Link& l = link();
     closeLink(l);
     if (!settings) {
-        report("_init without LinkSettings");
+        report("_init without a link record");
         return 0;
     }
-    std::int32_t kind = 0, address = 0;
-    std::memcpy(&kind, settings, 4);
-    std::memcpy(&address, static_cast<const unsigned char*>(settings) + 4, 4);
-    return openLink(l, kind, address);
+    return openLink(l, settings->interfaceKind, settings->deviceAddress);
 }
 
-HXLINUX_EXPORT int _close()
+HXBUS_API int HXBUS_CALL _close(void)
 {
     closeLink(link());
     return 0;
 }
 
-HXLINUX_EXPORT int _readData(int channel, int address, unsigned char* buffer, int count)
+HXBUS_API int HXBUS_CALL _readData(int channel, int address, unsigned char* buffer, int count)
 {
     return access(false, channel, address, buffer, count);
 }
 
-HXLINUX_EXPORT int _writeData(int channel, int address, unsigned char* buffer, int count)
+HXBUS_API int HXBUS_CALL _writeData(int channel, int address, unsigned char* buffer, int count)
 {
     return access(true, channel, address, buffer, count);
 }
 
-HXLINUX_EXPORT int _getVer()
+HXBUS_API int HXBUS_CALL _getVer(void)
 {
     return HXLINUX_VERSION;
 }

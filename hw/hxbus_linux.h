@@ -2,12 +2,15 @@
  * spidev (SPI).
  *
  * It exports the same five entry points as the simulator (_init, _close,
- * _readData, _writeData, _getVer), extern "C", returning int, and reads its
+ * _readData, _writeData, _getVer, declared in core/hxbus_contract.h), and reads its
  * device nodes from a small file at _init (see the README, "Using a chip on
  * Linux"). Besides those it exports one test hook, below.
  */
 #ifndef HXBUS_LINUX_H
 #define HXBUS_LINUX_H
+
+/* The five entry points are declared there. */
+#include "core/hxbus_contract.h"
 
 #define HXLINUX_EXPORT __attribute__((visibility("default")))
 
@@ -17,12 +20,13 @@ extern "C" {
 
 /* What _readData and _writeData return on failure (0 is success). */
 enum {
-    HXLINUX_ERR_NOT_OPEN = 0x0010,    /* no _init that found the chip, or after _close */
-    HXLINUX_ERR_IO = 0x0020,          /* any other failure of the device node */
-    HXLINUX_ERR_NAK = 0x0021,         /* IIC: nothing acknowledged (ENXIO, EREMOTEIO) */
-    HXLINUX_ERR_TIMEOUT = 0x0022,     /* the bus timed out (ETIMEDOUT) */
-    HXLINUX_ERR_BAD_CHANNEL = 0x0030, /* channel other than 0 (chip) or 7 (board) */
-    HXLINUX_ERR_BAD_ARGS = 0x0031     /* null buffer, count outside 1..10, register past 0xFF */
+    HXLINUX_ERR_NOT_OPEN = HXBUS_ERR_NOT_OPEN,       /* no _init that found the chip, or after _close */
+    HXLINUX_ERR_IO = HXBUS_ERR_IO,                   /* any other failure of the device node */
+    HXLINUX_ERR_NAK = HXBUS_ERR_NAK,                 /* IIC: nothing acknowledged (ENXIO, EREMOTEIO) */
+    HXLINUX_ERR_TIMEOUT = HXBUS_ERR_TIMEOUT,         /* the bus timed out (ETIMEDOUT) */
+    HXLINUX_ERR_BAD_CHANNEL = HXBUS_ERR_BAD_CHANNEL, /* channel other than 0 (chip) or 7 (board) */
+    HXLINUX_ERR_BAD_ARGS = HXBUS_ERR_BAD_ARGS        /* null buffer, count outside 1..10, register
+                                                        outside 0..0xFF */
 };
 
 /* Every call the library makes on a device node goes through this table, with

@@ -1,9 +1,11 @@
 #include "chipmodel.h"
 #include "hxbus_sim.h"
+#include "statefile.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,7 +19,8 @@ constexpr std::array<std::uint8_t, 31> kPowerOn = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, // 0x50..0x57
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,       // 0x58..0x5E
 };
-constexpr int kIic = 1, kSpi = 3;
+constexpr int kIic = HXBUS_KIND_IIC, kSpi = HXBUS_KIND_SPI;
+} // namespace
 
 bool parseInt(std::string s, long long& out)
 {
@@ -39,7 +42,6 @@ bool parseInt(std::string s, long long& out)
     if (neg) out = -out;
     return true;
 }
-} // namespace
 
 void applyConfigText(Config& cfg, const std::string& text)
 {
@@ -60,6 +62,10 @@ void applyConfigText(Config& cfg, const std::string& text)
             while (!value.empty() && (value.front() == ' ')) value.erase(0, 1);
             while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
             cfg.traceFile = value;
+        } else if (key == "state") {
+            while (!value.empty() && (value.front() == ' ')) value.erase(0, 1);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
+            cfg.stateFile = value;
         } else if (key == "fail_read" || key == "fail_write") {
             // fail_read = address:code[, address:code ...]; fail_write = channel:address:code[, ...]
             std::istringstream items(value);
@@ -108,7 +114,8 @@ void Board::powerOn()
 {
     cfg = Config{};
     // Configuration without recompiling: a file named by HXBUS_SIM_CONFIG, or
-    // hxbus-sim.ini in the current directory; HXBUS_SIM_TRACE names a trace file.
+    // hxbus-sim.ini in the current directory; HXBUS_SIM_TRACE names a trace
+    // file and HXBUS_SIM_STATE a state file, over the file's keys.
     std::string path;
     if (const char* env = std::getenv("HXBUS_SIM_CONFIG"))
         path = env;
@@ -120,18 +127,21 @@ void Board::powerOn()
         applyConfigText(cfg, ss.str());
     }
     if (const char* env = std::getenv("HXBUS_SIM_TRACE")) cfg.traceFile = env;
+    if (const char* env = std::getenv("HXBUS_SIM_STATE")) cfg.stateFile = env;
+    stateRead_ = false;
     regs = kPowerOn;
     boardControl.fill(-1);
     open = false;
     interfaceKind = deviceAddress = 0;
     haveSettings = false;
-    lastSettings.fill(0);
+    lastSettings = HxBusLinkSettings{};
     trace.clear();
 }
 
 void Board::log(const std::string& line)
 {
-    // A long demo keeps only the newest lines in memory, if asked to.
+    // Only the newest lines stay in memory (trace_memory), so that a long
+    // script does not grow the process without end; the trace file has all.
     if (cfg.traceMemory != 0) trace.push_back(line);
     while (cfg.traceMemory >= 0 && trace.size() > std::size_t(cfg.traceMemory)) trace.pop_front();
     if (!cfg.traceFile.empty()) {
@@ -142,18 +152,22 @@ void Board::log(const std::string& line)
     }
 }
 
-int Board::init(int port, const unsigned char* settings64)
+int Board::init(int port, const HxBusLinkSettings* settings)
 {
+    if (!stateRead_) {
+        stateRead_ = true;
+        readState();
+    }
     int result = 0;
-    if (settings64) {
-        std::memcpy(lastSettings.data(), settings64, 64);
+    if (settings) {
+        lastSettings = *settings;
         haveSettings = true;
-        std::memcpy(&interfaceKind, settings64, 4);
-        std::memcpy(&deviceAddress, settings64 + 4, 4);
+        interfaceKind = settings->interfaceKind;
+        deviceAddress = settings->deviceAddress;
     }
     open = false;
     // Port 0 searches; any other port reopens that port only.
-    if (cfg.present && settings64 && (interfaceKind == kIic || interfaceKind == kSpi) &&
+    if (cfg.present && settings && (interfaceKind == kIic || interfaceKind == kSpi) &&
         (port == 0 || port == cfg.port)) {
         open = true;
         result = cfg.port;
@@ -168,8 +182,43 @@ int Board::init(int port, const unsigned char* settings64)
 int Board::close()
 {
     open = false;
+    // Only after an _init: a _close alone has not seen the file's registers
+    // and would overwrite them with power-on values.
+    if (stateRead_) writeState();
     log("close");
     return 0;
+}
+
+// One line on standard error: the program that loads the simulator has no
+// other place for it, and the board goes on with power-on values.
+void Board::readState()
+{
+    if (cfg.stateFile.empty()) return;
+    std::error_code ec;
+    const auto status = std::filesystem::status(cfg.stateFile, ec);
+    // No file yet: the board is as at power-on.
+    if (status.type() == std::filesystem::file_type::not_found) return;
+    std::string reason;
+    if (ec) {
+        reason = ec.message();
+    } else if (!std::filesystem::is_regular_file(status)) {
+        // A FIFO would block the program's start-up until someone writes to it.
+        reason = "not a regular file";
+    } else if (std::ifstream f{cfg.stateFile, std::ios::binary}) {
+        std::stringstream text;
+        text << f.rdbuf();
+        if (parseState(text.str(), regs, boardControl, reason)) return;
+    } else {
+        reason = "cannot be read";
+    }
+    std::fprintf(stderr, "hxbus-sim: %s: %s; power-on values\n", cfg.stateFile.c_str(), reason.c_str());
+}
+
+void Board::writeState() const
+{
+    if (cfg.stateFile.empty()) return;
+    const std::string error = replaceFile(cfg.stateFile, stateText(regs, boardControl));
+    if (!error.empty()) std::fprintf(stderr, "hxbus-sim: %s: %s\n", cfg.stateFile.c_str(), error.c_str());
 }
 
 int Board::version()
@@ -196,15 +245,15 @@ int Board::faultFor(int channel, int address) const
     return it != cfg.writeFaults.end() ? it->second : 0;
 }
 
-std::uint8_t Board::readChip(int address) const
+std::uint8_t Board::readChip(long long address) const
 {
     if (address < 0x40 || address > 0x5E) return 0x00; // no register there: reads as 0
     if (address == 0x45) return std::uint8_t(cfg.zeroFlags);
     if (address == 0x56) return std::uint8_t((regs[0x16] & 0xC0) | (cfg.overflowFlags & 0x3F));
-    return regs[address - 0x40];
+    return regs[std::size_t(address - 0x40)];
 }
 
-void Board::writeChip(int address, std::uint8_t value)
+void Board::writeChip(long long address, std::uint8_t value)
 {
     if (address < 0x40 || address > 0x5E) return; // acknowledged, no effect
     if (address == 0x40) {
@@ -220,15 +269,15 @@ void Board::writeChip(int address, std::uint8_t value)
         regs[0x16] = std::uint8_t((regs[0x16] & 0x3F) | (value & 0xC0));
         return;
     }
-    regs[address - 0x40] = value;
+    regs[std::size_t(address - 0x40)] = value;
 }
 
 int Board::read(int channel, int address, unsigned char* buffer, int count)
 {
     int rc = 0;
-    if (!buffer || count < 1 || count > 10)
+    if (!buffer || count < 1 || count > HXBUS_BUFFER_SIZE)
         rc = HXSIM_ERR_BAD_ARGS;
-    else if (channel == 0) {
+    else if (channel == HXBUS_CHANNEL_CHIP) {
         rc = chipAccessError();
         if (!rc) {
             auto it = cfg.readFaults.find(address);
@@ -236,12 +285,12 @@ int Board::read(int channel, int address, unsigned char* buffer, int count)
             if (it != cfg.readFaults.end()) rc = it->second;
         }
         if (!rc)
-            for (int i = 0; i < count; ++i) buffer[i] = readChip(address + i);
-    } else if (channel == 7) {
+            for (int i = 0; i < count; ++i) buffer[i] = readChip(static_cast<long long>(address) + i);
+    } else if (channel == HXBUS_CHANNEL_BOARD) {
         rc = open ? 0 : HXSIM_ERR_NOT_OPEN;
         if (!rc)
             for (int i = 0; i < count; ++i) {
-                const int v = boardControl[(address + i) & 0xFF];
+                const int v = boardControl[(unsigned(address) + unsigned(i)) & 0xFFu];
                 buffer[i] = std::uint8_t(v < 0 ? 0 : v);
             }
     } else {
@@ -257,18 +306,19 @@ int Board::read(int channel, int address, unsigned char* buffer, int count)
 int Board::write(int channel, int address, const unsigned char* buffer, int count)
 {
     int rc = 0;
-    if (!buffer || count < 1 || count > 10)
+    if (!buffer || count < 1 || count > HXBUS_BUFFER_SIZE)
         rc = HXSIM_ERR_BAD_ARGS;
-    else if (channel == 0) {
+    else if (channel == HXBUS_CHANNEL_CHIP) {
         rc = chipAccessError();
         if (!rc) rc = faultFor(channel, address);
         if (!rc)
-            for (int i = 0; i < count; ++i) writeChip(address + i, buffer[i]);
-    } else if (channel == 7) {
+            for (int i = 0; i < count; ++i) writeChip(static_cast<long long>(address) + i, buffer[i]);
+    } else if (channel == HXBUS_CHANNEL_BOARD) {
         rc = open ? 0 : HXSIM_ERR_NOT_OPEN;
         if (!rc) rc = faultFor(channel, address);
         if (!rc)
-            for (int i = 0; i < count; ++i) boardControl[(address + i) & 0xFF] = buffer[i];
+            for (int i = 0; i < count; ++i)
+                boardControl[(unsigned(address) + unsigned(i)) & 0xFFu] = buffer[i];
     } else {
         rc = HXSIM_ERR_BAD_CHANNEL;
     }

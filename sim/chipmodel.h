@@ -2,6 +2,8 @@
 // The simulated evaluation board: the ORV2280 register file behind its serial
 // interface, plus the board's own control registers.
 
+#include "core/hxbus_contract.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -21,18 +23,22 @@ struct Config {
     std::map<int, int> readFaults;                  // address (-1 any) -> code
     std::map<std::pair<int, int>, int> writeFaults; // (channel, address or -1) -> code
     std::string traceFile;
-    long traceMemory = -1; // trace lines kept in memory, the newest; -1: all
+    long traceMemory = 10000; // trace lines kept in memory, the newest; -1: all
+    std::string stateFile;    // registers kept here between processes; empty: none
 };
 
 // Reads "key=value" lines (see the README) into cfg; unknown keys are ignored.
 void applyConfigText(Config& cfg, const std::string& text);
+
+// Decimal, or hexadecimal after 0x or $, blanks around it allowed.
+bool parseInt(std::string s, long long& out);
 
 class Board {
 public:
     Board();
     void powerOn();
 
-    int init(int port, const unsigned char* settings64);
+    int init(int port, const HxBusLinkSettings* settings);
     int close();
     int read(int channel, int address, unsigned char* buffer, int count);
     int write(int channel, int address, const unsigned char* buffer, int count);
@@ -45,15 +51,21 @@ public:
     int interfaceKind = 0;
     int deviceAddress = 0;
     bool haveSettings = false;
-    std::array<unsigned char, 64> lastSettings{};
+    HxBusLinkSettings lastSettings{};
     std::deque<std::string> trace;
 
     void log(const std::string& line);
 
 private:
+    // The state file is read once per power-on, at the first _init, and
+    // written at every _close after that.
+    bool stateRead_ = false;
+    void readState();
+    void writeState() const;
     int chipAccessError() const;
-    std::uint8_t readChip(int address) const;
-    void writeChip(int address, std::uint8_t value);
+    // Addresses as long long: the last of `count` registers from INT_MAX.
+    std::uint8_t readChip(long long address) const;
+    void writeChip(long long address, std::uint8_t value);
     int faultFor(int channel, int address) const;
 };
 

@@ -9,24 +9,24 @@ using hxsim::board;
 
 extern "C" {
 
-HXSIM_EXPORT int _init(int port, void* settings)
+HXBUS_API int HXBUS_CALL _init(int port, HxBusLinkSettings* settings)
 {
-    return board().init(port, static_cast<const unsigned char*>(settings));
+    return board().init(port, settings);
 }
-HXSIM_EXPORT int _close()
+HXBUS_API int HXBUS_CALL _close(void)
 {
     return board().close();
 }
-HXSIM_EXPORT int _readData(int channel, int address, unsigned char* buffer, int count)
+HXBUS_API int HXBUS_CALL _readData(int channel, int address, unsigned char* buffer, int count)
 {
     return board().read(channel, address, buffer, count);
 }
-HXSIM_EXPORT int _writeData(int channel, int address, unsigned char* buffer, int count)
+HXBUS_API int HXBUS_CALL _writeData(int channel, int address, unsigned char* buffer, int count)
 {
     return board().write(channel, address, buffer, count);
 }
 #ifndef HXSIM_WITHOUT_GETVER
-HXSIM_EXPORT int _getVer()
+HXBUS_API int HXBUS_CALL _getVer(void)
 {
     return board().version();
 }
@@ -127,7 +127,7 @@ HXSIM_EXPORT void hxsim_clear_trace(void)
 HXSIM_EXPORT int hxsim_last_settings(unsigned char* buffer64)
 {
     if (!board().haveSettings) return 0;
-    if (buffer64) std::memcpy(buffer64, board().lastSettings.data(), 64);
+    if (buffer64) std::memcpy(buffer64, &board().lastSettings, sizeof(HxBusLinkSettings));
     return 1;
 }
 

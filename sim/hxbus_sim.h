@@ -9,6 +9,9 @@
 #ifndef HXBUS_SIM_H
 #define HXBUS_SIM_H
 
+/* The five entry points are declared there, with the calling convention. */
+#include "core/hxbus_contract.h"
+
 #ifdef _WIN32
 #define HXSIM_EXPORT __declspec(dllexport)
 #else
@@ -19,17 +22,18 @@
 extern "C" {
 #endif
 
-/* Error codes the simulated board returns. */
+/* Error codes the simulated board returns, besides injected ones. */
 enum {
-    HXSIM_ERR_NOT_OPEN = 0x0010,    /* no _init since load or after _close */
-    HXSIM_ERR_NAK = 0x0021,         /* IIC: no device answered at the address */
-    HXSIM_ERR_BAD_CHANNEL = 0x0030, /* channel other than 0 (chip) or 7 (board) */
-    HXSIM_ERR_BAD_ARGS = 0x0031     /* null buffer or count outside 1..10 */
+    HXSIM_ERR_NOT_OPEN = HXBUS_ERR_NOT_OPEN,       /* no _init since load or after _close */
+    HXSIM_ERR_NAK = HXBUS_ERR_NAK,                 /* IIC: no device answered at the address */
+    HXSIM_ERR_BAD_CHANNEL = HXBUS_ERR_BAD_CHANNEL, /* channel other than 0 (chip) or 7 (board) */
+    HXSIM_ERR_BAD_ARGS = HXBUS_ERR_BAD_ARGS        /* null buffer or count outside 1..10 */
 };
 
 /* Power-on: chip registers and board-control registers to their power-on
  * values, trace emptied, configuration back to the defaults and then the
- * configuration file (if any) applied again. */
+ * configuration file (if any) applied again. A configured state file is read
+ * at the next _init, not here. */
 HXSIM_EXPORT void hxsim_reset(void);
 
 HXSIM_EXPORT void hxsim_set_board_present(int present); /* 0: _init finds nothing */
@@ -47,7 +51,8 @@ HXSIM_EXPORT void hxsim_fail_write(int channel, int address, int code);
 HXSIM_EXPORT void hxsim_clear_faults(void);
 /* Set a chip register as if the chip held it (0x40..0x5E; other addresses ignored). */
 HXSIM_EXPORT void hxsim_set_register(int address, int value);
-/* Keep only the newest `lines` trace lines in memory (-1: all, the default). */
+/* Keep only the newest `lines` trace lines in memory (-1: all; 10000 by
+ * default, so that a long script does not grow the process without end). */
 HXSIM_EXPORT void hxsim_set_trace_memory(int lines);
 /* Append the trace to a file as well (null or "" stops). */
 HXSIM_EXPORT void hxsim_set_trace_file(const char* path);
@@ -61,7 +66,7 @@ HXSIM_EXPORT int hxsim_trace_count(void);
  * its full length, or -1 for an index out of range. */
 HXSIM_EXPORT int hxsim_trace_line(int index, char* buffer, int size);
 HXSIM_EXPORT void hxsim_clear_trace(void);
-/* Copies the 64-byte LinkSettings of the last _init; returns 0 if none yet. */
+/* Copies the 64-byte link record of the last _init; returns 0 if none yet. */
 HXSIM_EXPORT int hxsim_last_settings(unsigned char* buffer64);
 
 #ifdef __cplusplus

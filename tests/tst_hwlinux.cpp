@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <climits>
 #include <cstdio>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -101,11 +102,11 @@ class TestHwLinux : public QObject {
     Q_OBJECT
 
     void* handle_ = nullptr;
-    int (*init_)(int, void*) = nullptr;
-    int (*close_)() = nullptr;
-    int (*read_)(int, int, unsigned char*, int) = nullptr;
-    int (*write_)(int, int, unsigned char*, int) = nullptr;
-    int (*getVer_)() = nullptr;
+    HxBusInitFn init_ = nullptr;
+    HxBusCloseFn close_ = nullptr;
+    HxBusReadFn read_ = nullptr;
+    HxBusWriteFn write_ = nullptr;
+    HxBusGetVerFn getVer_ = nullptr;
     void (*setSyscalls_)(const HxLinuxSyscalls*) = nullptr;
 
     QTemporaryDir dir_;
@@ -374,6 +375,8 @@ void TestHwLinux::argumentRules_data()
     QTest::newRow("count 11") << true << 0 << 0x41 << 11 << false << 0x31 << 0;
     QTest::newRow("bad count before init") << false << 0 << 0x41 << 11 << false << 0x31 << 0;
     QTest::newRow("register past 0xFF") << true << 0 << 0xF8 << 10 << false << 0x31 << 0;
+    QTest::newRow("last register 0xFF") << true << 0 << 0xF6 << 10 << false << 0 << 10;
+    QTest::newRow("register past INT_MAX") << true << 0 << INT_MAX << 2 << false << 0x31 << 0;
     QTest::newRow("negative register") << true << 0 << -1 << 1 << false << 0x31 << 0;
 }
 

@@ -6,9 +6,16 @@
 #include "hxbus_sim.h"
 #include "tests/simfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 LinkSettings iic(int address)
@@ -25,6 +32,46 @@ LinkSettings spi()
     evmlink::applyInterface(s, 1, 0x4D);
     return s;
 }
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+#ifdef Q_OS_UNIX
+// Standard error while it lives: where the simulator reports a bad state file.
+class StderrCapture {
+public:
+    StderrCapture() : file_(std::tmpfile()), saved_(dup(2))
+    {
+        std::fflush(stderr);
+        dup2(fileno(file_), 2);
+    }
+    ~StderrCapture()
+    {
+        dup2(saved_, 2);
+        ::close(saved_);
+        std::fclose(file_);
+    }
+    QByteArray text()
+    {
+        QFile f;
+        return f.open(dup(fileno(file_)), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) && f.seek(0)
+                   ? f.readAll()
+                   : QByteArray();
+    }
+
+private:
+    std::FILE* file_;
+    int saved_;
+};
+#endif
 } // namespace
 
 class TestSim : public QObject {
@@ -41,6 +88,11 @@ private slots:
     void injectedFaultsAndBadArguments();
     void traceRecordsEveryCallAndCanGoToAFile();
     void configurationFileIsReadAtPowerOn();
+    void stateFileCarriesRegistersToTheNextProcess();
+    void stateFileIsReplacedWholeOrNotAtAll();
+    void unusableStateFileMeansPowerOnValues_data();
+    void unusableStateFileMeansPowerOnValues();
+    void traceInMemoryIsBoundedByDefault();
 
 private:
     HxBusLibrary bus;
@@ -63,6 +115,7 @@ void TestSim::init()
 {
     qunsetenv("HXBUS_SIM_CONFIG");
     qunsetenv("HXBUS_SIM_TRACE");
+    qunsetenv("HXBUS_SIM_STATE");
     if (!bus.isLoaded()) QCOMPARE(int(bus.load("HxBus")), int(HxBusLibrary::LoadResult::Loaded));
     sim.reset();
 }
@@ -251,6 +304,140 @@ void TestSim::configurationFileIsReadAtPowerOn()
     qunsetenv("HXBUS_SIM_CONFIG");
     sim.reset(); // back to the built-in defaults
     QCOMPARE(bus.getVer(), 0x1100);
+}
+
+// hxsim_reset stands for the next process: power-on, the file read at _init.
+void TestSim::stateFileCarriesRegistersToTheNextProcess()
+{
+    QTemporaryDir dir;
+    const QString state = dir.filePath("state.txt"), fromConfig = dir.filePath("from-config.txt");
+    QVERIFY(writeFile(dir.filePath("sim.ini"), "state = " + fromConfig.toLocal8Bit() + "\n"));
+    qputenv("HXBUS_SIM_CONFIG", dir.filePath("sim.ini").toLocal8Bit());
+    qputenv("HXBUS_SIM_STATE", state.toLocal8Bit()); // over the file's key
+    sim.reset();
+    LinkSettings s = spi();
+    QVERIFY(bus.init(0, &s) != 0);
+    QCOMPARE(wr(0, 0x41, 0x05), 0);
+    QCOMPARE(wr(0, 0x48, 0x81), 0);
+    QCOMPARE(wr(7, 0x37, 0x01), 0);
+    bus.close();
+    const QByteArray text = readAll(state);
+    QVERIFY2(text.contains("chip 0x41 0x05\n") && text.contains("board 0x37 0x01\n"), text.constData());
+    QVERIFY(!QFile::exists(fromConfig));
+
+    sim.reset();
+    QCOMPARE(sim.reg(0x41), 0x00); // not read before _init
+    bus.close();                   // nor written by a _close without one
+    QCOMPARE(readAll(state), text);
+    QVERIFY(bus.init(0, &s) != 0);
+    int v = -1;
+    QCOMPARE(rd(0, 0x41, &v), 0);
+    QCOMPARE(v, 0x05);
+    QCOMPARE(sim.reg(0x48), 0x81);
+    QCOMPARE(sim.reg(0x40), 0xC0);
+    QCOMPARE(sim.boardControl(0x37), 0x01);
+    QCOMPARE(sim.boardControl(0x38), -1);
+
+    qunsetenv("HXBUS_SIM_STATE");
+    sim.reset();
+    bus.init(0, &s);
+    QCOMPARE(sim.reg(0x41), 0x00); // from-config.txt does not exist yet
+    wr(0, 0x42, 0x07);
+    bus.close();
+    QVERIFY(readAll(fromConfig).contains("chip 0x42 0x07\n"));
+}
+
+void TestSim::stateFileIsReplacedWholeOrNotAtAll()
+{
+    // Every write past the limit fails, for root as well: as on a full disk.
+    if (!FileSizeLimit::supported()) QSKIP("no file size limits on this platform");
+    QTemporaryDir dir;
+    const QString state = dir.filePath("state.txt");
+    qputenv("HXBUS_SIM_STATE", state.toLocal8Bit());
+    sim.reset();
+    LinkSettings s = spi();
+    bus.init(0, &s);
+    wr(0, 0x41, 0x05);
+    bus.close();
+    const QByteArray old = readAll(state);
+    QVERIFY(old.size() > 256);
+    wr(0, 0x41, 0x06);
+    {
+#ifdef Q_OS_UNIX
+        StderrCapture err;
+#endif
+#ifdef SIGXFSZ
+        std::signal(SIGXFSZ, SIG_IGN); // as the program does
+#endif
+        {
+            FileSizeLimit limit(256); // room for the message on standard error
+            bus.close();
+        }
+#ifdef Q_OS_UNIX
+        QVERIFY2(err.text().startsWith("hxbus-sim: " + state.toLocal8Bit() + ": "), err.text());
+#endif
+    }
+    QCOMPARE(readAll(state), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"state.txt"});
+}
+
+void TestSim::unusableStateFileMeansPowerOnValues_data()
+{
+    QTest::addColumn<QByteArray>("text"); // null: no file
+    QTest::addColumn<QByteArray>("reason");
+    QByteArray whole;
+    for (int a = 0x40; a <= 0x5E; ++a) whole += QByteArray("chip 0x") + QByteArray::number(a, 16) + " 0x05\n";
+    QTest::newRow("missing") << QByteArray() << QByteArray();
+    QTest::newRow("empty") << QByteArray("") << QByteArray("chip register 0x40 missing");
+    QTest::newRow("cut short") << whole.left(whole.size() - 8) << QByteArray("line 31: ");
+    QTest::newRow("no register there") << whole + "chip 0x5F 1\n" << QByteArray("line 32: ");
+    QTest::newRow("value too wide") << whole + "board 0x37 0x100\n" << QByteArray("line 32: ");
+    QTest::newRow("twice") << whole + "chip 0x41 0x06\n" << QByteArray("line 32: ");
+    QTest::newRow("not a state file") << QByteArray("[SerialInterface]\nType=0\n") << QByteArray("line 1: ");
+}
+
+void TestSim::unusableStateFileMeansPowerOnValues()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, reason);
+    QTemporaryDir dir;
+    const QString state = dir.filePath("state.txt");
+    if (!text.isNull()) QVERIFY(writeFile(state, text));
+    qputenv("HXBUS_SIM_STATE", state.toLocal8Bit());
+    sim.reset();
+    LinkSettings s = spi();
+    {
+#ifdef Q_OS_UNIX
+        StderrCapture err;
+#endif
+        QVERIFY(bus.init(0, &s) != 0);
+#ifdef Q_OS_UNIX
+        const QByteArray line = err.text(), start = "hxbus-sim: " + state.toLocal8Bit() + ": " + reason;
+        QVERIFY2(reason.isEmpty() ? line.isEmpty() : line.startsWith(start) && line.count('\n') == 1, line);
+#endif
+    }
+    QCOMPARE(sim.reg(0x41), 0x00);
+    QCOMPARE(sim.reg(0x48), 0xFF);
+    QCOMPARE(sim.boardControl(0x37), -1);
+}
+
+void TestSim::traceInMemoryIsBoundedByDefault()
+{
+    LinkSettings s = spi();
+    bus.init(0, &s);
+    for (int i = 0; i < 10050; ++i) wr(0, 0x41, i & 0xFF);
+    const QStringList t = sim.trace(); // the init and 10050 writes: the newest 10000 lines
+    QCOMPARE(t.size(), 10000);
+    QCOMPARE(t.first(), QString::asprintf("write ch=0 addr=0x41 data=0x%02X -> 0x0", 50 & 0xFF));
+    QCOMPARE(t.last(), QString::asprintf("write ch=0 addr=0x41 data=0x%02X -> 0x0", 10049 & 0xFF));
+
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("sim.ini"), "trace_memory = -1\n"));
+    qputenv("HXBUS_SIM_CONFIG", dir.filePath("sim.ini").toLocal8Bit());
+    sim.reset();
+    bus.init(0, &s);
+    for (int i = 0; i < 10050; ++i) wr(0, 0x41, 1);
+    QCOMPARE(sim.trace().size(), 10051); // every line, the init too
 }
 
 QTEST_MAIN(TestSim)
