@@ -4,6 +4,7 @@
 #include "core/board.h"
 
 #include "core/apperror.h"
+#include "core/integertext.h"
 #include "core/linktext.h"
 #include "core/profilefile.h"
 #include "core/savefile.h"
@@ -45,7 +46,7 @@ std::int32_t readInteger(const evmlink::ProfileFile& file, QByteArrayView key, c
 {
     const std::optional<QByteArray> raw = file.value(kSection, key);
     const std::optional<std::int32_t> n =
-        evmlink::parseIntegerText(raw ? QString::fromLatin1(*raw) : defaultText);
+        evm::parseInteger(raw ? QString::fromLatin1(*raw) : defaultText, evm::IntegerRange::Signed32);
     if (!n) throw CorruptSettings{};
     return *n;
 }

@@ -1,18 +1,10 @@
 #pragma once
-// The integer text of the settings file and the rules that turn its values
-// into an interface choice and a device address.
-
-#include <QString>
+// The rules that turn the settings file's values into an interface choice and
+// a device address (their text is read as evm::IntegerRange::Signed32).
 
 #include <cstdint>
-#include <optional>
 
 namespace evmlink {
-
-// Integer text: optional leading blanks, an optional sign, then decimal
-// digits, or hexadecimal digits after 0x, 0X, x, X or $. Anything else,
-// the empty text and values outside 32-bit signed range included, is nullopt.
-std::optional<std::int32_t> parseIntegerText(const QString& text);
 
 constexpr int kIicIndex = 0;
 constexpr int kSpiIndex = 1;
