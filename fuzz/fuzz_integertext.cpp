@@ -1,8 +1,9 @@
 // Integer text in both ranges: the byte and UTF-16 forms of a text agree;
-// Signed32 accepts nothing that Pattern32 reads otherwise, and Pattern32
-// goes beyond it only with hexadecimal text outside the signed range; leading
-// spaces change nothing and anything after the digits is refused; an
-// accepted value reads back from each form it can be written in.
+// Signed32 keeps the sign of the text and accepts nothing that Pattern32
+// reads otherwise, and Pattern32 goes beyond it only with hexadecimal text
+// outside the signed range; leading spaces change nothing and anything after
+// the digits is refused; an accepted value reads back from each form it can
+// be written in.
 
 #include "core/integertext.h"
 #include "fuzz/check.h"
@@ -84,9 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const auto& [signed32, pattern32] = result;
-    if (signed32) FUZZ_CHECK(pattern32 == signed32);
+    const Form f = formOf(text);
+    if (signed32) {
+        FUZZ_CHECK(pattern32 == signed32);
+        FUZZ_CHECK((*signed32 < 0) == (f.negative && *signed32 != 0)); // the sign is the text's
+    }
     if (pattern32 && !signed32) {
-        const Form f = formOf(text);
         const std::uint32_t magnitude =
             f.negative ? 0u - std::uint32_t(*pattern32) : std::uint32_t(*pattern32);
         FUZZ_CHECK(f.hex);
