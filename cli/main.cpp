@@ -3,12 +3,14 @@
 
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "core/savefile.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    evm::ignoreFileSizeSignal(); // "dump FILE" beyond the size limit fails with a message
     QCoreApplication::setApplicationName(QStringLiteral("evmctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(EVM_VERSION));
     QString error;

@@ -1,7 +1,7 @@
 #include "cli/options.h"
 
 #include "core/apperror.h"
-#include "core/scriptnumber.h"
+#include "core/integertext.h"
 
 #include <QCommandLineParser>
 
@@ -45,7 +45,10 @@ constexpr Syntax kSyntax[] = {
 // A number in any form a script file takes; the window's text for one that is none.
 bool number(const QString& text, std::int32_t* value, QString* error)
 {
-    if (scriptnum::parse(QStringView(text), value)) return true;
+    if (const auto n = evm::parseInteger(text, evm::IntegerRange::Pattern32)) {
+        *value = *n;
+        return true;
+    }
     *error = apperr::withFullStop(apperr::notAnInteger(text));
     return false;
 }

@@ -3,7 +3,7 @@
 #include "core/apperror.h"
 #include "core/linktext.h"
 #include "core/profilefile.h"
-#include "core/settingstext.h"
+#include "core/integertext.h"
 
 #include <QDir>
 #include <QStringList>
@@ -25,7 +25,7 @@ std::int32_t readInteger(const evmlink::ProfileFile& file, QByteArrayView key, c
 {
     const std::optional<QByteArray> raw = file.value(kSection, key);
     const std::optional<std::int32_t> n =
-        evmlink::parseIntegerText(raw ? QString::fromLatin1(*raw) : defaultText);
+        parseInteger(raw ? QString::fromLatin1(*raw) : defaultText, IntegerRange::Signed32);
     if (!n) throw CorruptSettings{};
     return *n;
 }

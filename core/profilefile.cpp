@@ -202,9 +202,10 @@ bool readRegularFile(const QString& path, QByteArray* bytes, QString* error)
 bool ProfileFile::load(QString* error)
 {
     QByteArray bytes;
-    read_ = readRegularFile(path_, &bytes, error);
+    const bool read = readRegularFile(path_, &bytes, error);
     text_ = ProfileText(std::move(bytes));
-    return read_;
+    for (const Change& c : std::as_const(pending_)) text_.setValue(c.section, c.key, c.text);
+    return read;
 }
 
 bool ProfileFile::setValue(QByteArrayView section, QByteArrayView key, QByteArrayView text, QString* error)
@@ -213,36 +214,41 @@ bool ProfileFile::setValue(QByteArrayView section, QByteArrayView key, QByteArra
         if (error) *error = QStringLiteral("the value cannot be written as it is");
         return false;
     }
-    if (!read_) changes_.append({section.toByteArray(), key.toByteArray(), text.toByteArray()});
-    unsaved_ = true;
+    // A later value of a key replaces one still waiting; names match as in the file.
+    pending_.removeIf([&](const Change& c) {
+        return c.section.compare(section, Qt::CaseInsensitive) == 0 &&
+               c.key.compare(key, Qt::CaseInsensitive) == 0;
+    });
+    pending_.append({section.toByteArray(), key.toByteArray(), text.toByteArray()});
     return write(error);
 }
 
 bool ProfileFile::sync(QString* error)
 {
-    return !unsaved_ || write(error);
+    return pending_.isEmpty() || write(error);
 }
 
 bool ProfileFile::write(QString* error)
 {
-    if (!read_) {
-        // What the file holds now has never been read: read it, then put every
-        // value set so far into it, so that nothing in it is lost.
-        QByteArray bytes;
-        if (!readRegularFile(path_, &bytes, error)) return false;
-        text_ = ProfileText(std::move(bytes));
-        for (const Change& c : std::as_const(changes_)) text_.setValue(c.section, c.key, c.text);
-        changes_.clear();
-        read_ = true;
-    }
-    // A folder, FIFO or device put in the file's place since is not replaced.
-    const QFileInfo info(path_);
-    if (info.exists() && !info.isFile()) {
-        if (error) *error = QStringLiteral("not a regular file");
+    // What the file holds now, not what it held when it was last read: another
+    // process may have stored its keys since, and they stay. A file that
+    // cannot be read is not written over.
+    QByteArray bytes;
+    if (!readRegularFile(path_, &bytes, error)) return false;
+    ProfileText now(std::move(bytes));
+    // A value that fits the text in hand may not fit the file as it is now
+    // (its key was given quotes meanwhile): that one is dropped, the rest written.
+    bool allSet = true;
+    for (const Change& c : std::as_const(pending_)) allSet = now.setValue(c.section, c.key, c.text) && allSet;
+    text_ = now;
+    // A folder, FIFO or device put in the file's place since is not replaced:
+    // writeAtomic refuses what is no regular file.
+    if (!textfile::writeAtomic(path_, now.bytes(), error)) return false;
+    pending_.clear();
+    if (!allSet) {
+        if (error) *error = QStringLiteral("the value cannot be written as it is");
         return false;
     }
-    if (!textfile::writeAtomic(path_, text_.bytes(), error)) return false;
-    unsaved_ = false;
     return true;
 }
 

@@ -46,8 +46,9 @@ private:
     QByteArray bytes_;
 };
 
-// The settings file on disk, open for the whole run of the program: its bytes
-// are read once and kept, and every change is written to the file at once.
+// The settings file on disk, kept for the whole run of the program. Other
+// processes (a second window in the same folder) may change it meanwhile:
+// every store reads the file again and changes only its own key there.
 class ProfileFile {
 public:
     // path: resolved against the current directory now, as the file is opened.
@@ -60,20 +61,21 @@ public:
     // false with the reason in *error, and the text stays empty.
     bool load(QString* error = nullptr);
 
+    // The value as last read, with the values set since.
     std::optional<QByteArray> value(QByteArrayView section, QByteArrayView key) const
     {
         return text_.value(section, key);
     }
 
-    // Sets the value and writes the whole file, replacing it atomically where
-    // its folder allows a new file and overwriting it in place otherwise.
-    // Returns false with the reason in *error when the value could not be set
-    // or written; a value that did not reach the file is kept and written with
-    // the next write that succeeds. A file that could not be read is read
-    // again first, and is never written over before it has been read.
+    // Sets the value and writes it into the file as the file is now, every
+    // other byte as it is there, replacing the file atomically where its folder
+    // allows a new file and overwriting it in place otherwise. Returns false
+    // with the reason in *error when the value could not be set or written; a
+    // value that did not reach the file is kept and written with the next
+    // write that succeeds. A file that cannot be read is never written over.
     bool setValue(QByteArrayView section, QByteArrayView key, QByteArrayView text, QString* error = nullptr);
 
-    // Writes the file if a change has not reached it yet.
+    // Writes the values that have not reached the file yet, if any.
     bool sync(QString* error = nullptr);
 
 private:
@@ -84,9 +86,7 @@ private:
     };
     QString path_;
     ProfileText text_;
-    bool read_ = false;     // text_ holds the file's bytes (or it had none)
-    bool unsaved_ = false;  // a change has not reached the file
-    QList<Change> changes_; // every value set, replayed on a late read
+    QList<Change> pending_; // values set that have not reached the file, in order
 };
 
 } // namespace evmlink

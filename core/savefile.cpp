@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <csignal>
+
 namespace evm {
 
 bool confirmOverwrite(const AskFn& ask, const QString& path)
@@ -20,9 +22,16 @@ bool confirmOverwrite(const AskFn& ask, const QString& path)
 void saveTextFile(const QString& path, const QByteArray& bytes)
 {
     QString reason;
-    if (!textfile::writeAtomic(path, bytes, &reason))
+    if (!textfile::writeFile(path, bytes, &reason))
         throw AppError(
             QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 } // namespace evm

@@ -1,7 +1,7 @@
 #include "core/scriptline.h"
 
 #include "core/fields.h"
-#include "core/scriptnumber.h"
+#include "core/integertext.h"
 
 namespace scriptline {
 namespace {
@@ -11,7 +11,11 @@ namespace {
 // their raw view without unescaping.
 bool number(const scriptfields::Field& f, std::int32_t* value)
 {
-    return !f.doubledQuotes && scriptnum::parse(std::string_view(f.begin, std::size_t(f.size())), value);
+    if (f.doubledQuotes) return false;
+    const auto n =
+        evm::parseInteger(std::string_view(f.begin, std::size_t(f.size())), evm::IntegerRange::Pattern32);
+    if (n) *value = *n;
+    return n.has_value();
 }
 
 bool isSleep(const scriptfields::Field& f)

@@ -5,14 +5,13 @@ list(APPEND EVM_CORE_SOURCES
   core/registermap.cpp core/registermap.h
   core/bindingtables.cpp core/bindingtables.h
   core/attenuationmath.cpp core/attenuationmath.h
-  core/scriptnumber.cpp core/scriptnumber.h
+  core/integertext.cpp core/integertext.h
   core/fields.cpp core/fields.h
   core/scriptline.cpp core/scriptline.h
   core/textfile.cpp core/textfile.h
   core/linksettings.h
   core/hxbus.cpp core/hxbus.h
   core/linktext.cpp core/linktext.h
-  core/settingstext.cpp core/settingstext.h
   core/profilefile.cpp core/profilefile.h
   core/savefile.cpp core/savefile.h
   core/boardtypes.h

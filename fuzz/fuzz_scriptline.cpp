@@ -1,11 +1,11 @@
 // A script line's kind and numbers agree with its fields read one by one: the
-// field texts and the script number give the same answer as the line parser,
+// field texts and the integer text give the same answer as the line parser,
 // which works on raw views of at most two fields.
 
-#include "fuzz/check.h"
 #include "core/fields.h"
+#include "core/integertext.h"
 #include "core/scriptline.h"
-#include "core/scriptnumber.h"
+#include "fuzz/check.h"
 
 #include <cstdint>
 
@@ -19,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::int32_t a = 0, b = 0;
     auto number = [](const QByteArray& t, std::int32_t* v) {
-        return scriptnum::parse(std::string_view(t.constData(), std::size_t(t.size())), v);
+        const auto n = evm::parseInteger(std::string_view(t.constData(), std::size_t(t.size())),
+                                         evm::IntegerRange::Pattern32);
+        if (n) *v = *n;
+        return n.has_value();
     };
     if (f.isEmpty()) {
         FUZZ_CHECK(line.kind == Kind::Empty);

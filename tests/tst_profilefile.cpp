@@ -14,6 +14,7 @@ private slots:
     void setting();
     void refusedChanges_data();
     void refusedChanges();
+    void twoWritersKeepEachOthersKeys();
 };
 
 void TestProfileFile::reading_data()
@@ -165,6 +166,27 @@ void TestProfileFile::refusedChanges()
     evmlink::ProfileText t(text);
     QVERIFY(!t.setValue(section, key, value));
     QCOMPARE(t.bytes(), text);
+}
+
+// Two windows in one folder: each store goes into the file as it is now.
+void TestProfileFile::twoWritersKeepEachOthersKeys()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("EVM2280.ini");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\xEF\xBB\xBF; mine\n[SerialInterface]\r\n Type = 1 \r\nAddr=\"0x4C\"\n[Other]\rk=v");
+    }
+    evmlink::ProfileFile a(path), b(path);
+    QVERIFY(a.load() && b.load());
+    QVERIFY(a.setValue("SerialInterface", "Type", "0"));
+    QVERIFY(b.setValue("SerialInterface", "Addr", "0x4E"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(),
+             "\xEF\xBB\xBF; mine\n[SerialInterface]\r\n Type = 0 \r\nAddr=\"0x4E\"\n[Other]\rk=v");
+    QCOMPARE(b.value("SerialInterface", "Type").value_or("<none>"), "0");
 }
 
 QTEST_APPLESS_MAIN(TestProfileFile)

@@ -1,5 +1,6 @@
 #include "ui/appwindows.h"
 
+#include "core/savefile.h"
 #include "ui/TForm1.h"
 #include "ui/aboutdialog.h"
 #include "ui/globals.h"
@@ -9,8 +10,6 @@
 
 #include <QCoreApplication>
 
-#include <csignal>
-
 TSplashForm* SplashForm = nullptr;
 TForm1* Form1 = nullptr;
 TAboutDialog* AboutDialog = nullptr;
@@ -19,11 +18,9 @@ TRegViewForm* RegViewForm = nullptr;
 
 void CreateAppWindows(const AppOptions& options)
 {
-#ifdef SIGXFSZ
     // A save beyond the process's file-size limit then fails with an error
     // that is reported, instead of ending the program with the history unsaved.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    evm::ignoreFileSizeSignal();
     SplashForm = new TSplashForm;
     SplashForm->show();
     SplashForm->repaint();

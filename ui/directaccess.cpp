@@ -2,9 +2,9 @@
 
 #include "ui/TForm1.h"
 
+#include "core/integertext.h"
 #include "core/linktext.h"
 #include "core/savefile.h"
-#include "core/scriptnumber.h"
 #include "core/textfile.h"
 #include "ui/dialogs.h"
 #include "ui/widgets.h"
@@ -23,9 +23,9 @@ namespace {
 std::int32_t fieldNumber(const TEdit* edit)
 {
     const QString text = edit->text();
-    std::int32_t value = 0;
-    if (!scriptnum::parse(QStringView(text), &value)) throw AppError(apperr::notAnInteger(text));
-    return value;
+    const auto value = evm::parseInteger(text, evm::IntegerRange::Pattern32);
+    if (!value) throw AppError(apperr::notAnInteger(text));
+    return *value;
 }
 
 } // namespace
