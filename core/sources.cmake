@@ -5,6 +5,7 @@ list(APPEND EVM_CORE_SOURCES
   core/registermap.cpp core/registermap.h
   core/bindingtables.cpp core/bindingtables.h
   core/attenuationmath.cpp core/attenuationmath.h
+  core/namedfields.cpp core/namedfields.h
   core/scriptnumber.cpp core/scriptnumber.h
   core/fields.cpp core/fields.h
   core/scriptline.cpp core/scriptline.h
