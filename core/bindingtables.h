@@ -1,9 +1,12 @@
 #pragma once
 // Which register bit field each panel control stands for, indexed by the
-// control's Tag. Pure data: the window looks the controls up by name.
+// control's Tag, and the item texts of the combo boxes and radio groups. Pure
+// data: the window looks the controls up by name and builds them with these
+// items; the named-field table shows a field's value by the same texts.
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace bind {
 
@@ -19,12 +22,14 @@ struct ComboDef {
     std::uint8_t reg;
     int shift;
     int width;
+    std::span<const char* const> items; // item i is field value i
 };
 struct RadioDef {
     int tag;
     const char* control;
     std::uint8_t reg;
     int bit;
+    std::array<const char*, 2> items; // item i is bit value i
 };
 struct AttenuationDef {
     int tag;

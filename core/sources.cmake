@@ -6,6 +6,7 @@ list(APPEND EVM_CORE_SOURCES
   core/bindingtables.cpp core/bindingtables.h
   core/attenuationmath.cpp core/attenuationmath.h
   core/integertext.cpp core/integertext.h
+  core/namedfields.cpp core/namedfields.h
   core/fields.cpp core/fields.h
   core/scriptline.cpp core/scriptline.h
   core/textfile.cpp core/textfile.h

@@ -1,7 +1,10 @@
-// Layout data of the main window. Item lists are part of the register
-// encoding: a combo box's item index is the value of its bit field.
+// Layout data of the main window. The item lists of the bound combo boxes and
+// radio groups are part of the register encoding (an item index is the value
+// of its bit field), so they come from the binding tables.
 
 #include "ui/form1_controls.h"
+
+#include "core/bindingtables.h"
 
 namespace layout {
 
@@ -49,6 +52,22 @@ constexpr int kZeroLabelLefts[8] = {16, 56, 96, 138, 175, 215, 255, 297};
 constexpr int kOvfLampLefts[6] = {23, 64, 104, 145, 182, 222};
 constexpr int kOvfLabelLefts[6] = {16, 56, 96, 138, 175, 215};
 
+QStringList itemList(std::span<const char* const> items)
+{
+    QStringList list;
+    list.reserve(qsizetype(items.size()));
+    for (const char* item : items) list.append(QString::fromLatin1(item));
+    return list;
+}
+QStringList comboItems(int tag)
+{
+    return itemList(bind::kComboDefs[tag].items);
+}
+QStringList radioItems(int tag)
+{
+    return itemList(bind::kRadioDefs[tag].items);
+}
+
 QString numbered(const QString& prefix, int n)
 {
     return prefix + QString::number(n);
@@ -93,18 +112,6 @@ void attenuationRows(QList<ControlDef>& c)
 
 QList<ControlDef> form1Controls()
 {
-    const QStringList dacFormats = {"24bit IIS",
-                                    "24bit Left Justified",
-                                    "24bit Right Justified",
-                                    "16bit Right Justified",
-                                    "24bit IIS DSP",
-                                    "24bit Left Justified DSP",
-                                    "24bit IIS TDM",
-                                    "24bit Left Justified TDM",
-                                    "24bit High speed IIS TDM",
-                                    "24bit High speed Left Justified TDM"};
-    const QStringList rollOff = {"Sharp Roll-off", "Slow Roll-off"};
-
     // clang-format off
     QList<ControlDef> c;
     c.reserve(200);
@@ -151,22 +158,20 @@ QList<ControlDef> form1Controls()
         // ---- Page DACADCFunc
         {"GroupBox6",       K::Group,      "DACADCFunc", {24, 11, 401, 97},     "Audio interface"},
         {"Label63",         K::Label,      "GroupBox6",  {24, 30, 98, 15},      "DAC Master/Slave"},
-        {"cbDACMasterSlave",K::Combo,      "GroupBox6",  {165, 27, 220, 23},    {}, 0, "Reg#41H, Bit6-4",
-            {"Slave", "Master (768fs)", "Master (512fs)", "Master (384fs)", "Master (256fs)", "Master (192fs)", "Master (128fs)"}, Disabled},
+        {"cbDACMasterSlave",K::Combo,      "GroupBox6",  {165, 27, 220, 23},    {}, 0, "Reg#41H, Bit6-4", comboItems(0), Disabled},
         {"Label42",         K::Label,      "GroupBox6",  {24, 60, 131, 15},     "DAC Serial Data Format"},
-        {"cbDACFMT",        K::Combo,      "GroupBox6",  {165, 56, 220, 23},    {}, 1, "Reg#41H, Bit3-0", dacFormats, Rows10},
+        {"cbDACFMT",        K::Combo,      "GroupBox6",  {165, 56, 220, 23},    {}, 1, "Reg#41H, Bit3-0", comboItems(1), Rows10},
         {"Label62",         K::Label,      "GroupBox6",  {24, 89, 98, 15},      "ADC Master/Slave", kNoTag, {}, {}, Hidden},
-        {"cbADCMasterSlave",K::Combo,      "GroupBox6",  {165, 85, 220, 23},    {}, 2, "Reg#51H, Bit6-4",
-            {"Slave", "Master (768fs)", "Master (512fs)", "Master (384fs)", "Master (256fs)"}, Hidden},
+        {"cbADCMasterSlave",K::Combo,      "GroupBox6",  {165, 85, 220, 23},    {}, 2, "Reg#51H, Bit6-4", comboItems(2), Hidden},
         {"Label26",         K::Label,      "GroupBox6",  {24, 118, 131, 15},    "ADC Serial Data Format", kNoTag, {}, {}, Hidden},
-        {"cbADCFMT",        K::Combo,      "GroupBox6",  {165, 114, 220, 23},   {}, 3, "Reg#51H, Bit2-0", dacFormats.first(8), Hidden},
+        {"cbADCFMT",        K::Combo,      "GroupBox6",  {165, 114, 220, 23},   {}, 3, "Reg#51H, Bit2-0", comboItems(3), Hidden},
         {"GroupBox21",      K::Group,      "DACADCFunc", {24, 121, 401, 69},    "Sampling mode"},
         {"Label5",          K::Label,      "GroupBox21", {24, 30, 116, 15},     "DAC Sampling mode"},
-        {"cbDACSAM",        K::Combo,      "GroupBox21", {165, 27, 220, 23},    {}, 4, "Reg#40H, Bit1-0", {"Auto", "Single Rate", "Dual Rate", "Quad Rate"}},
+        {"cbDACSAM",        K::Combo,      "GroupBox21", {165, 27, 220, 23},    {}, 4, "Reg#40H, Bit1-0", comboItems(4)},
         {"Label24",         K::Label,      "GroupBox21", {24, 62, 116, 15},     "ADC Sampling mode", kNoTag, {}, {}, Hidden},
-        {"cbADCSAM",        K::Combo,      "GroupBox21", {165, 56, 220, 23},    {}, 5, "Reg#50H, Bit1-0", {"Auto", "Single Rate", "Dual Rate"}, Hidden},
+        {"cbADCSAM",        K::Combo,      "GroupBox21", {165, 56, 220, 23},    {}, 5, "Reg#50H, Bit1-0", comboItems(5), Hidden},
         // ---- Page DACOperation
-        {"rgDACPowSav",     K::Radio,      "DACOperation", {24, 16, 177, 48},   "DAC power save mode", 0, "Reg#41H, Bit7", {"Enable", "Disable"}},
+        {"rgDACPowSav",     K::Radio,      "DACOperation", {24, 16, 177, 48},   "DAC power save mode", 0, "Reg#41H, Bit7", radioItems(0)},
         {"DAC_ALC",         K::Group,      "DACOperation", {24, 70, 177, 143},  "DAC operation disable"},
         {"Label61",         K::Label,      "DAC_ALC",    {8, 13, 144, 15},      "with or without power save"},
         {"cOPEDA0",         K::Check,      "DAC_ALC",    {24, 41, 97, 17},      "DAC 1/2", 34, "Reg#42H, Bit4"},
@@ -175,16 +180,16 @@ QList<ControlDef> form1Controls()
         {"cOPEDA3",         K::Check,      "DAC_ALC",    {24, 110, 97, 17},     "DAC 7/8", 37, "Reg#42H, Bit7"},
         {"GroupBox9",       K::Group,      "DACOperation", {216, 16, 209, 48},  "DAC De-emphasis"},
         {"Label25",         K::Label,      "GroupBox9",  {14, 20, 104, 15},     "DAC De-emphasis"},
-        {"cbDEMP",          K::Combo,      "GroupBox9",  {124, 15, 69, 23},     {}, 9, "Reg#46H, Bit5-4", {"Disable", "48kHz", "44.1kHz", "32kHz"}},
+        {"cbDEMP",          K::Combo,      "GroupBox9",  {124, 15, 69, 23},     {}, 9, "Reg#46H, Bit5-4", comboItems(9)},
         {"GroupBox10",      K::Group,      "DACOperation", {216, 71, 207, 143}, "DAC digital filter roll-off"},
         {"LabelFLT12",      K::Label,      "GroupBox10", {14, 21, 45, 15},      "DAC 1/2"},
-        {"cbFLT12",         K::Combo,      "GroupBox10", {72, 16, 121, 23},     {}, 10, "Reg#42H, Bit0", rollOff},
+        {"cbFLT12",         K::Combo,      "GroupBox10", {72, 16, 121, 23},     {}, 10, "Reg#42H, Bit0", comboItems(10)},
         {"LabelFLT34",      K::Label,      "GroupBox10", {14, 48, 45, 15},      "DAC 3/4"},
-        {"cbFLT34",         K::Combo,      "GroupBox10", {72, 45, 121, 23},     {}, 11, "Reg#42H, Bit1", rollOff},
+        {"cbFLT34",         K::Combo,      "GroupBox10", {72, 45, 121, 23},     {}, 11, "Reg#42H, Bit1", comboItems(11)},
         {"LabelFLT56",      K::Label,      "GroupBox10", {14, 79, 45, 15},      "DAC 5/6"},
-        {"cbFLT56",         K::Combo,      "GroupBox10", {72, 74, 121, 23},     {}, 12, "Reg#42H, Bit2", rollOff},
+        {"cbFLT56",         K::Combo,      "GroupBox10", {72, 74, 121, 23},     {}, 12, "Reg#42H, Bit2", comboItems(12)},
         {"LabelFLT78",      K::Label,      "GroupBox10", {14, 108, 45, 15},     "DAC 7/8"},
-        {"cbFLT78",         K::Combo,      "GroupBox10", {72, 103, 121, 23},    {}, 13, "Reg#42H, Bit3", rollOff},
+        {"cbFLT78",         K::Combo,      "GroupBox10", {72, 103, 121, 23},    {}, 13, "Reg#42H, Bit3", comboItems(13)},
         {"GroupBox2",       K::Group,      "DACOperation", {24, 220, 399, 97},  "DAC output phase"},
         {"Label65",         K::Label,      "GroupBox2",  {256, 74, 106, 12},    "No Check: Normal phase", kNoTag, {}, {}, Px9},
         // cInvDAC1..8: see phaseBoxes()
@@ -195,23 +200,21 @@ QList<ControlDef> form1Controls()
     // clang-format off
     c += QList<ControlDef>{
         // ---- Page DACAtt, below the channel rows
-        {"rgDACAttMode",    K::Radio,      "DACAtt",     {24, 225, 377, 48},    "Digital Attenuation mode", 1, "Reg#46H, Bit7",
-            {"Fine Step (0.5dB Step)", "Wide Range (1.0dB step)"}},
-        {"rgDACAttSpeed",   K::Radio,      "DACAtt",     {24, 279, 377, 48},    "Attenuation speed", 2, "Reg#46H, Bit6", {"N*2048/fs", "N*4096/fs"}, Hidden},
+        {"rgDACAttMode",    K::Radio,      "DACAtt",     {24, 225, 377, 48},    "Digital Attenuation mode", 1, "Reg#46H, Bit7", radioItems(1)},
+        {"rgDACAttSpeed",   K::Radio,      "DACAtt",     {24, 279, 377, 48},    "Attenuation speed", 2, "Reg#46H, Bit6", radioItems(2), Hidden},
         {"cHPCC",           K::Check,      "DACAtt",     {32, 384, 209, 17},    "Connect dummy DAC to HPC", 47, "Reg#7DH, Bit7", {}, Hidden},
         // ---- Page StatusFlag
         {"GroupBox14",      K::Group,      "StatusFlag", {24, 3, 401, 166},     "DAC zero flag"},
         {"Label40",         K::Label,      "GroupBox14", {16, 22, 114, 15},     "Zero flag pin function"},
-        {"cbZeroFunc",      K::Combo,      "GroupBox14", {145, 17, 240, 22},    {}, 6, "Reg#46H, Bit2-1",
-            {"ZERO1: DATA1 L-ch, ZERO2: DATA1 R-ch", "ZERO1: DATA1-4, ZERO2: DATA1-4", "ZERO1: DATA4, ZERO2: DATA1-3", "ZERO1: DATA1, ZERO2: DATA2-4"}, Px11},
+        {"cbZeroFunc",      K::Combo,      "GroupBox14", {145, 17, 240, 22},    {}, 6, "Reg#46H, Bit2-1", comboItems(6), Px11},
         {"Label36",         K::Label,      "GroupBox14", {16, 51, 90, 15},      "Zero flag polarity"},
-        {"cbZeroPole",      K::Combo,      "GroupBox14", {145, 46, 240, 23},    {}, 7, "Reg#46H, Bit0", {"High for Zero detect", "Low for Zero detect"}},
+        {"cbZeroPole",      K::Combo,      "GroupBox14", {145, 46, 240, 23},    {}, 7, "Reg#46H, Bit0", comboItems(7)},
         {"Label37",         K::Label,      "GroupBox14", {16, 95, 81, 15},      "Zer flag status:"},
         {"btnZeroClr",      K::Button,     "GroupBox14", {344, 75, 41, 25},     "Clear"},
         {"btnZeroRead",     K::Button,     "GroupBox14", {344, 112, 41, 25},    "Read"},
         {"GroupBox15",      K::Group,      "StatusFlag", {24, 175, 401, 139},   "ADC overflow flag", kNoTag, {}, {}, Hidden},
         {"Label35",         K::Label,      "GroupBox15", {16, 27, 112, 15},     "Overflow flag polarity"},
-        {"cbOvfPole",       K::Combo,      "GroupBox15", {176, 22, 209, 23},    {}, 8, "Reg#57H, Bit0", {"High for overflow detect", "Low for overflow detect"}},
+        {"cbOvfPole",       K::Combo,      "GroupBox15", {176, 22, 209, 23},    {}, 8, "Reg#57H, Bit0", comboItems(8)},
         {"Label50",         K::Label,      "GroupBox15", {16, 70, 110, 15},     "Overflow flag status:"},
         {"btnOVFClr",       K::Button,     "GroupBox15", {344, 51, 41, 25},     "Clear"},
         {"btnOVFRead",      K::Button,     "GroupBox15", {344, 88, 41, 25},     "Read"},
