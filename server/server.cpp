@@ -101,8 +101,8 @@ void Server::drop(Client* c)
     schedulePump(); // removes it once no command runs
 }
 
-// Work starts from the event loop, never inside a socket's signal: a command's
-// nested event loop may delete that very socket.
+// Work starts from the event loop, never inside a socket's signal: a command
+// may run long, and its nested event loop may close that very socket.
 void Server::schedulePump()
 {
     if (pumpScheduled_) return;
@@ -150,7 +150,7 @@ bool Server::readMessage(Client& c)
 {
     for (;;) {
         if (c.inboxAt == c.inbox.size()) {
-            c.inbox = c.socket->read(kReadChunk);
+            c.inbox = c.socket->read(std::min(c.socket->bytesAvailable(), kReadChunk));
             c.inboxAt = 0;
             if (c.inbox.isEmpty()) return false;
         }

@@ -35,6 +35,7 @@ class Server : public QObject {
 public:
     static constexpr int kMaxClients = 16;
 
+    // The instrument outlives the server.
     explicit Server(Instrument& instrument, QObject* parent = nullptr);
     ~Server() override;
 

@@ -22,7 +22,7 @@ namespace {
 class FakeInstrument : public Instrument {
 public:
     QStringList log;
-    std::function<void()> duringScript; // runs inside a script, the board busy
+    std::function<void()> duringScript; // runs inside a script's wait, the board busy
 
     void setBusy(bool busy)
     {
@@ -69,8 +69,14 @@ public:
     }
     Outcome runScript(const QByteArray& text) override
     {
+        // The window's waits run an event loop of their own.
         busy_ = true;
-        if (duringScript) duringScript();
+        QEventLoop wait;
+        QTimer::singleShot(0, &wait, [&] {
+            if (duringScript) duringScript();
+            wait.quit();
+        });
+        wait.exec();
         busy_ = false;
         emit idle();
         log << QStringLiteral("script ") +
@@ -313,7 +319,7 @@ void TestServer::vanishingClients()
             a.reset();
             QTRY_COMPARE(f.server.clientCount(), 0);
         };
-        a->write("SCR:RUN #15hello;*OPC?\nREG:VAL 1,1\n");
+        a->write("SCR:RUN #15hello;REG:VAL 1,1;*OPC?\nREG:VAL 2,2\n");
         QTRY_COMPARE(f.instrument.log, QStringList{"script hello"});
     }
     f.instrument.duringScript = nullptr;
