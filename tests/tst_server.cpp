@@ -108,8 +108,14 @@ public:
     QStringList lines(int n)
     {
         QStringList out;
-        while (out.size() < n && QTest::qWaitFor([this] { return canReadLine(); }, 5000))
-            out << QString::fromUtf8(readLine()).chopped(1);
+        while (out.size() < n) {
+            if (canReadLine()) {
+                out << QString::fromUtf8(readLine()).chopped(1);
+                continue;
+            }
+            QSignalSpy arrived(this, &QIODevice::readyRead);
+            if (!arrived.wait(5000)) break;
+        }
         return out;
     }
     // The error queue, oldest first, up to "No error".
