@@ -76,13 +76,13 @@ void Server::accept()
         socket->setReadBufferSize(kReadChunk);
         auto client = std::make_unique<Client>(socket, instrument_);
         Client* c = client.get();
-        connect(socket, &QTcpSocket::readyRead, this, &Server::schedulePump);
-        connect(socket, &QTcpSocket::bytesWritten, this, &Server::schedulePump);
+        connect(socket, &QTcpSocket::readyRead, this, &Server::pump);
+        connect(socket, &QTcpSocket::bytesWritten, this, &Server::pump);
         connect(socket, &QTcpSocket::disconnected, this, [this, c] { drop(c); });
         clients_.push_back(std::move(client));
         emit clientCountChanged(clientCount());
     }
-    schedulePump();
+    pump(); // data may have come with a connection
 }
 
 void Server::drop(Client* c)
@@ -93,16 +93,13 @@ void Server::drop(Client* c)
     c->inbox.clear();
     c->inboxAt = 0;
     c->framer = MessageFramer();
-    if (c->socket) {
-        c->socket->disconnect(this);
-        c->socket->deleteLater();
-    }
+    if (c->socket) c->socket->disconnect(this);
     emit clientCountChanged(clientCount());
     schedulePump(); // removes it once no command runs
 }
 
-// Work starts from the event loop, never inside a socket's signal: a command
-// may run long, and its nested event loop may close that very socket.
+// The board's idle() may come in the middle of the window's own work: the
+// commands wait for the event loop.
 void Server::schedulePump()
 {
     if (pumpScheduled_) return;
@@ -121,7 +118,12 @@ void Server::pump()
         for (std::size_t i = 0; i < clients_.size() && !instrument_.busy(); ++i)
             progress = step(*clients_[i]) || progress;
     }
-    std::erase_if(clients_, [](const auto& c) { return c->gone; });
+    // A socket goes only here, when no command of any client runs: a pump may
+    // have started inside that socket's readyRead.
+    std::erase_if(clients_, [](const auto& c) {
+        if (c->gone && c->socket) c->socket->deleteLater();
+        return c->gone;
+    });
     pumping_ = false;
 }
 

@@ -325,6 +325,7 @@ void TestServer::vanishingClients()
             a.reset();
             QTRY_COMPARE(f.server.clientCount(), 0);
         };
+        QTRY_COMPARE(f.server.clientCount(), 1); // the script comes as the socket's own input
         a->write("SCR:RUN #15hello;REG:VAL 1,1;*OPC?\nREG:VAL 2,2\n");
         QTRY_COMPARE(f.instrument.log, QStringList{"script hello"});
     }
