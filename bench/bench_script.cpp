@@ -5,13 +5,13 @@
 // program. Prints figures only.
 
 #include "benchapp.h"
-#include "core/scriptline.h"
-#include "core/textfile.h"
-#include "ui/TForm1.h"
-#include "ui/appwindows.h"
-#include "ui/globals.h"
-#include "ui/regviewform.h"
-#include "ui/widgets.h"
+#include "scriptline.h"
+#include "textfile.h"
+#include "TForm1.h"
+#include "appwindows.h"
+#include "globals.h"
+#include "regviewform.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QBuffer>

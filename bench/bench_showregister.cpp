@@ -3,10 +3,10 @@
 // Prints figures only.
 
 #include "benchapp.h"
-#include "ui/TForm1.h"
-#include "ui/appwindows.h"
-#include "ui/globals.h"
-#include "ui/regviewform.h"
+#include "TForm1.h"
+#include "appwindows.h"
+#include "globals.h"
+#include "regviewform.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -4,9 +4,9 @@
 // from process start to the end of the start-up sequence (the return of the
 // main window's show), medians over the runs.
 
-#include "ui/TForm1.h"
-#include "ui/appwindows.h"
-#include "ui/globals.h"
+#include "TForm1.h"
+#include "appwindows.h"
+#include "globals.h"
 
 #include <QApplication>
 #include <QDir>

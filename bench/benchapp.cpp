@@ -1,8 +1,8 @@
 #include "benchapp.h"
 
-#include "ui/TForm1.h"
-#include "ui/appwindows.h"
-#include "ui/globals.h"
+#include "TForm1.h"
+#include "appwindows.h"
+#include "globals.h"
 
 #include <QCoreApplication>
 #include <QDir>

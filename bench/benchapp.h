@@ -4,7 +4,7 @@
 // 0x4C (the simulator's strapped address), and the five windows with Form1
 // shown, so the start-up sequence has run against the simulated board.
 
-#include "ui/dialogs.h"
+#include "dialogs.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
-#include "cli/commands.h"
+#include "commands.h"
 
-#include "cli/session.h"
-#include "core/apperror.h"
-#include "core/linktext.h"
-#include "core/snapshotcompare.h"
-#include "core/termination.h"
+#include "session.h"
+#include "apperror.h"
+#include "linktext.h"
+#include "snapshotcompare.h"
+#include "termination.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 // The commands of evmctl.
 
-#include "cli/options.h"
+#include "options.h"
 
 namespace evm::cli {
 

@@ -1,9 +1,10 @@
 // evmctl: the EVM board from the shell, through the same board core and
 // board library as the window, without any window.
 
-#include "cli/commands.h"
-#include "cli/session.h"
-#include "core/savefile.h"
+#include "commands.h"
+#include "session.h"
+#include "evmversion.h"
+#include "savefile.h"
 
 #include <QCoreApplication>
 

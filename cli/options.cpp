@@ -1,7 +1,7 @@
-#include "cli/options.h"
+#include "options.h"
 
-#include "core/apperror.h"
-#include "core/integertext.h"
+#include "apperror.h"
+#include "integertext.h"
 
 #include <QCommandLineParser>
 

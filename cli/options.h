@@ -2,7 +2,7 @@
 // evmctl's command line: the options, the command and its arguments, checked
 // before anything touches the board.
 
-#include "core/boardtypes.h"
+#include "boardtypes.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "cli/session.h"
+#include "session.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -3,9 +3,9 @@
 // the board's start-up, and the error policy of a command-line tool. The
 // board is closed once, whatever happens, a terminating signal included.
 
-#include "cli/options.h"
-#include "core/board.h"
-#include "core/termination.h"
+#include "options.h"
+#include "board.h"
+#include "termination.h"
 
 #include <QObject>
 #include <QString>

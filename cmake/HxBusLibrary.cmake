@@ -22,7 +22,9 @@ endfunction()
 # points listed after the target by their plain names, and has no ELF
 # initialiser.
 function(hxbus_board_library target)
-  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/core)
+  # It needs no library search path of its own, built or installed.
+  set_target_properties(${target} PROPERTIES SKIP_BUILD_RPATH ON INSTALL_RPATH "")
   target_compile_definitions(${target} PRIVATE HXBUS_LIBRARY)
   # __stdcall names are decorated on 32-bit Windows (_init@8); the program looks
   # the entry points up by their plain names.

@@ -41,28 +41,35 @@ if(NOT EVM_PACKAGE_MAINTAINER)
 endif()
 set(EVM_PACKAGE_MAINTAINER "${EVM_PACKAGE_MAINTAINER}" CACHE STRING "Maintainer field of the package")
 
+# The programs' private folder: the launcher finds them in ../lib/evm-controller
+# from its own place (Debian keeps such folders outside the multiarch LIBDIR).
 set(evm_private lib/evm-controller)
-set(evm_doc share/doc/evm-controller)
+set(evm_doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/evm-controller)
 set(evm_gen ${CMAKE_BINARY_DIR}/packaging)
 set(evm_pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-set_target_properties(evmcontroller evmctl HxBus HxBusLinux PROPERTIES INSTALL_RPATH "")
 install(TARGETS evmcontroller evmctl RUNTIME DESTINATION ${evm_private})
+# The programs keep the build tree's RPATH until they are installed; an
+# install RPATH of its own would make CMake pad the build tree's with an empty
+# element, which searches the current folder.
+foreach(program evmcontroller evmctl)
+  install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${evm_private}/${program}\")")
+endforeach()
 install(TARGETS HxBus LIBRARY DESTINATION ${evm_private}/sim)
 install(TARGETS HxBusLinux LIBRARY DESTINATION ${evm_private}/linux)
-install(PROGRAMS ${evm_pkg}/launcher DESTINATION bin RENAME evmcontroller)
-install(PROGRAMS ${evm_pkg}/launcher DESTINATION bin RENAME evmctl)
+install(PROGRAMS ${evm_pkg}/launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME evmcontroller)
+install(PROGRAMS ${evm_pkg}/launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME evmctl)
 
 configure_file(${evm_pkg}/evm-controller.desktop.in ${evm_gen}/${EVM_APP_ID}.desktop @ONLY)
 configure_file(${evm_pkg}/evm-controller.metainfo.xml.in ${evm_gen}/${EVM_APP_ID}.metainfo.xml @ONLY)
 configure_file(${evm_pkg}/changelog.in ${evm_gen}/changelog @ONLY)
-install(FILES ${evm_gen}/${EVM_APP_ID}.desktop DESTINATION share/applications)
-install(FILES ${evm_gen}/${EVM_APP_ID}.metainfo.xml DESTINATION share/metainfo)
-install(FILES ${evm_pkg}/icon.svg DESTINATION share/icons/hicolor/scalable/apps RENAME ${EVM_APP_ID}.svg)
+install(FILES ${evm_gen}/${EVM_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${evm_gen}/${EVM_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+install(FILES ${evm_pkg}/icon.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps RENAME ${EVM_APP_ID}.svg)
 foreach(size 48 256)
-  install(FILES ${evm_pkg}/icon-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
+  install(FILES ${evm_pkg}/icon-${size}.png DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${EVM_APP_ID}.png)
 endforeach()
 
@@ -71,7 +78,7 @@ endforeach()
 # source changes.
 foreach(page evmcontroller.1 evmctl.1)
   execute_process(COMMAND gzip -9n -c ${evm_pkg}/${page} OUTPUT_FILE ${evm_gen}/${page}.gz COMMAND_ERROR_IS_FATAL ANY)
-  install(FILES ${evm_gen}/${page}.gz DESTINATION share/man/man1)
+  install(FILES ${evm_gen}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 execute_process(COMMAND gzip -9n -c ${evm_gen}/changelog OUTPUT_FILE ${evm_gen}/changelog.gz
                 COMMAND_ERROR_IS_FATAL ANY)

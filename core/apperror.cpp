@@ -1,4 +1,4 @@
-#include "core/apperror.h"
+#include "apperror.h"
 
 namespace apperr {
 

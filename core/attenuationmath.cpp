@@ -1,4 +1,4 @@
-#include "core/attenuationmath.h"
+#include "attenuationmath.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "core/bindingtables.h"
+#include "bindingtables.h"
 
 namespace bind {
 

@@ -1,12 +1,12 @@
 // The board's operations: start-up, registers and the clock routing, the
 // interface, resets and reconnect, scripts and the snapshot.
 
-#include "core/board.h"
+#include "board.h"
 
-#include "core/bindingtables.h"
-#include "core/linktext.h"
-#include "core/savefile.h"
-#include "core/termination.h"
+#include "bindingtables.h"
+#include "linktext.h"
+#include "savefile.h"
+#include "termination.h"
 
 #include <QFile>
 #include <QFileInfo>

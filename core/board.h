@@ -7,11 +7,11 @@
 // Front ends translate between people and these operations and show what the
 // board reports; none of them holds a board rule of its own.
 
-#include "core/boardtypes.h"
-#include "core/interfacesettings.h"
-#include "core/registermap.h"
-#include "core/scriptrunner.h"
-#include "core/transport.h"
+#include "boardtypes.h"
+#include "interfacesettings.h"
+#include "registermap.h"
+#include "scriptrunner.h"
+#include "transport.h"
 
 #include <QObject>
 #include <QString>
@@ -165,7 +165,21 @@ public:
 
     // Runs f as one operation: its first communication error is reported,
     // later ones are not. Operations started inside it belong to it.
-    template <class F> void operation(F&& f) { transport_.operation(std::forward<F>(f)); }
+    template <class F> void operation(F&& f)
+    {
+        ++operations_;
+        struct Leave {
+            Board* board;
+            ~Leave()
+            {
+                if (--board->operations_ == 0) emit board->idle();
+            }
+        } leave{this};
+        transport_.operation(std::forward<F>(f));
+    }
+    // True while an operation runs (it may wait in a nested event loop, or
+    // show a box): whoever would start another waits for idle().
+    bool inOperation() const { return operations_ > 0; }
 
 signals:
     void report(const evm::Report& report);         // to be shown
@@ -180,6 +194,7 @@ signals:
     void busyEnded();
     void registersChanged(); // the image changed as a whole: controls follow it
     void registersReset();   // the image holds the defaults again (MRST, reconnect)
+    void idle();             // the last operation has ended
 
 private:
     void WriteBoardSetup(Role dac, Role adc);
@@ -193,6 +208,7 @@ private:
     regs::RegisterImage image_;
     bool logHistory_ = false;
     bool closed_ = false;
+    int operations_ = 0;
 };
 
 } // namespace evm

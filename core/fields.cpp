@@ -1,4 +1,4 @@
-#include "core/fields.h"
+#include "fields.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "core/hxbus.h"
+#include "hxbus.h"
 
 HxBusLibrary::~HxBusLibrary()
 {

@@ -2,7 +2,7 @@
 // Run-time binding of the board access library (HxBus): load by bare name,
 // look up the five entry points, unload.
 
-#include "core/hxbus_contract.h"
+#include "hxbus_contract.h"
 
 #include <QLibrary>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "core/integertext.h"
+#include "integertext.h"
 
 #include <type_traits>
 

@@ -1,9 +1,9 @@
-#include "core/interfacesettings.h"
+#include "interfacesettings.h"
 
-#include "core/apperror.h"
-#include "core/linktext.h"
-#include "core/profilefile.h"
-#include "core/integertext.h"
+#include "apperror.h"
+#include "linktext.h"
+#include "profilefile.h"
+#include "integertext.h"
 
 #include <QDir>
 #include <QStringList>

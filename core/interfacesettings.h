@@ -5,7 +5,7 @@
 // Nothing here talks to the board; the board hands the two values to the
 // link when it opens it.
 
-#include "core/boardtypes.h"
+#include "boardtypes.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -2,7 +2,7 @@
 // The 64-byte record handed to the board library's _init, as the program
 // fills it. Its layout is the board library's contract.
 
-#include "core/hxbus_contract.h"
+#include "hxbus_contract.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "core/linktext.h"
+#include "linktext.h"
 
 namespace evmlink {
 

@@ -1,8 +1,8 @@
-#include "core/namedfields.h"
+#include "namedfields.h"
 
-#include "core/attenuationmath.h"
-#include "core/bindingtables.h"
-#include "core/integertext.h"
+#include "attenuationmath.h"
+#include "bindingtables.h"
+#include "integertext.h"
 
 #include <QJsonValue>
 

@@ -9,7 +9,7 @@
 // field, the field carries the control's item texts; the DAC attenuation
 // fields also read and show decibels as the window's dB edits do.
 
-#include "core/registermap.h"
+#include "registermap.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "core/profilefile.h"
+#include "profilefile.h"
 
-#include "core/textfile.h"
+#include "textfile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "core/registermap.h"
+#include "registermap.h"
 
 namespace regs {
 

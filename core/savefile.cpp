@@ -1,7 +1,7 @@
-#include "core/savefile.h"
+#include "savefile.h"
 
-#include "core/apperror.h"
-#include "core/textfile.h"
+#include "apperror.h"
+#include "textfile.h"
 
 #include <QDir>
 #include <QFileInfo>

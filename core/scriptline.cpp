@@ -1,7 +1,7 @@
-#include "core/scriptline.h"
+#include "scriptline.h"
 
-#include "core/fields.h"
-#include "core/integertext.h"
+#include "fields.h"
+#include "integertext.h"
 
 namespace scriptline {
 namespace {

@@ -1,7 +1,7 @@
-#include "core/scriptrunner.h"
+#include "scriptrunner.h"
 
-#include "core/scriptline.h"
-#include "core/textfile.h"
+#include "scriptline.h"
+#include "textfile.h"
 
 #include <QIODevice>
 

@@ -1,9 +1,9 @@
-#include "core/snapshotcompare.h"
+#include "snapshotcompare.h"
 
-#include "core/bindingtables.h"
-#include "core/linktext.h"
-#include "core/scriptline.h"
-#include "core/textfile.h"
+#include "bindingtables.h"
+#include "linktext.h"
+#include "scriptline.h"
+#include "textfile.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // a file and the chip, register by register, naming the bits that differ
 // grouped by the panel control each bit belongs to.
 
-#include "core/registermap.h"
+#include "registermap.h"
 
 #include <QList>
 #include <QString>

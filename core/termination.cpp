@@ -1,4 +1,4 @@
-#include "core/termination.h"
+#include "termination.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "core/textfile.h"
+#include "textfile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "core/transport.h"
+#include "transport.h"
 
-#include "core/linktext.h"
+#include "linktext.h"
 
 namespace evm {
 

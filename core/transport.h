@@ -4,9 +4,9 @@
 // which every byte passes (a chip register written or read, a board-control
 // register written), with the error policy of the link.
 
-#include "core/boardtypes.h"
-#include "core/hxbus.h"
-#include "core/linksettings.h"
+#include "boardtypes.h"
+#include "hxbus.h"
+#include "linksettings.h"
 
 #include <QObject>
 

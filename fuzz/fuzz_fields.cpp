@@ -2,8 +2,8 @@
 // limit keeps the first fields as they are; the fields written back as a line
 // of quoted fields split into the same texts.
 
-#include "fuzz/check.h"
-#include "core/fields.h"
+#include "check.h"
+#include "fields.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // the digits is refused; an accepted value reads back from each form it can
 // be written in.
 
-#include "core/integertext.h"
-#include "fuzz/check.h"
+#include "integertext.h"
+#include "check.h"
 
 #include <QString>
 

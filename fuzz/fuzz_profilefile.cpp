@@ -8,8 +8,8 @@
 // "Addr" text is the input up to the first NUL, any bytes at all (a text that
 // cannot be stored is refused and changes nothing). The rest is the file.
 
-#include "fuzz/check.h"
-#include "core/profilefile.h"
+#include "check.h"
+#include "profilefile.h"
 
 #include <QList>
 

@@ -7,11 +7,11 @@
 // - A message split at its ';' boundaries into separate messages (its headers
 //   made absolute) gives the same responses, errors and board operations.
 
-#include "fuzz/check.h"
-#include "server/errors.h"
-#include "server/framer.h"
-#include "server/parser.h"
-#include "server/session.h"
+#include "check.h"
+#include "errors.h"
+#include "framer.h"
+#include "parser.h"
+#include "session.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,10 +2,10 @@
 // field texts and the integer text give the same answer as the line parser,
 // which works on raw views of at most two fields.
 
-#include "core/fields.h"
-#include "core/integertext.h"
-#include "core/scriptline.h"
-#include "fuzz/check.h"
+#include "fields.h"
+#include "integertext.h"
+#include "scriptline.h"
+#include "check.h"
 
 #include <cstdint>
 

@@ -3,8 +3,8 @@
 // input byte sets the sizes of the device's reads, so that line ends fall on
 // every kind of read boundary (a CR last in one read, its LF first in the next).
 
-#include "fuzz/check.h"
-#include "core/textfile.h"
+#include "check.h"
+#include "textfile.h"
 
 #include <QIODevice>
 

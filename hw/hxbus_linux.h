@@ -10,7 +10,7 @@
 #define HXBUS_LINUX_H
 
 /* The five entry points are declared there. */
-#include "core/hxbus_contract.h"
+#include "hxbus_contract.h"
 
 #define HXLINUX_EXPORT __attribute__((visibility("default")))
 

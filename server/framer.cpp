@@ -1,4 +1,4 @@
-#include "server/framer.h"
+#include "framer.h"
 
 #include <algorithm>
 

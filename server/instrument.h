@@ -3,7 +3,7 @@
 // these calls and their outcomes into responses and error-queue entries; the
 // board's own rules (transport, error policy, scripts, fields) stay behind it.
 
-#include "core/registermap.h"
+#include "registermap.h"
 
 #include <QByteArray>
 #include <QObject>

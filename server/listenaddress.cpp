@@ -1,4 +1,4 @@
-#include "server/listenaddress.h"
+#include "listenaddress.h"
 
 namespace evm::scpi {
 namespace {

@@ -1,7 +1,7 @@
-#include "server/parser.h"
+#include "parser.h"
 
-#include "server/errors.h"
-#include "server/scpinumber.h"
+#include "errors.h"
+#include "scpinumber.h"
 
 #include <QVarLengthArray>
 

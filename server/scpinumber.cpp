@@ -1,6 +1,6 @@
-#include "server/scpinumber.h"
+#include "scpinumber.h"
 
-#include "core/integertext.h"
+#include "integertext.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
-#include "server/server.h"
+#include "server.h"
 
-#include "server/framer.h"
-#include "server/instrument.h"
-#include "server/session.h"
+#include "framer.h"
+#include "instrument.h"
+#include "session.h"
 
 #include <QPointer>
 #include <QTcpSocket>

@@ -18,7 +18,7 @@
 // - A client that does not read its responses is not served past 1 MiB of
 //   unsent output, so its queries cannot fill memory.
 
-#include "server/listenaddress.h"
+#include "listenaddress.h"
 
 #include <QObject>
 #include <QTcpServer>

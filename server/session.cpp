@@ -1,6 +1,6 @@
-#include "server/session.h"
+#include "session.h"
 
-#include "server/errors.h"
+#include "errors.h"
 
 #include <exception>
 

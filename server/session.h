@@ -2,9 +2,9 @@
 // Runs parsed commands for one client against the instrument, with that
 // client's status. Numeric responses are decimal (NR1).
 
-#include "server/instrument.h"
-#include "server/parser.h"
-#include "server/status.h"
+#include "instrument.h"
+#include "parser.h"
+#include "status.h"
 
 #include <QByteArrayList>
 

@@ -1,6 +1,6 @@
-#include "server/status.h"
+#include "status.h"
 
-#include "server/errors.h"
+#include "errors.h"
 
 namespace evm::scpi {
 

@@ -2,7 +2,7 @@
 // The simulated evaluation board: the ORV2280 register file behind its serial
 // interface, plus the board's own control registers.
 
-#include "core/hxbus_contract.h"
+#include "hxbus_contract.h"
 
 #include <array>
 #include <cstdint>

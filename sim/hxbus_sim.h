@@ -10,7 +10,7 @@
 #define HXBUS_SIM_H
 
 /* The five entry points are declared there, with the calling convention. */
-#include "core/hxbus_contract.h"
+#include "hxbus_contract.h"
 
 #ifdef _WIN32
 #define HXSIM_EXPORT __declspec(dllexport)

@@ -1,7 +1,7 @@
-#include "tests/fixture.h"
+#include "fixture.h"
 
-#include "ui/appwindows.h"
-#include "ui/globals.h"
+#include "appwindows.h"
+#include "globals.h"
 
 #include <QDialog>
 #include <QDir>

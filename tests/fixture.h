@@ -3,9 +3,9 @@
 // library instance the program uses, a recorder in place of every message box
 // and file dialog, and the program's five windows in a temporary directory.
 
-#include "tests/simfixture.h"
-#include "ui/TForm1.h"
-#include "ui/dialogs.h"
+#include "simfixture.h"
+#include "TForm1.h"
+#include "dialogs.h"
 
 #include <QList>
 #include <QStringList>

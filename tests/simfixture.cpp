@@ -1,4 +1,4 @@
-#include "tests/simfixture.h"
+#include "simfixture.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -2,7 +2,7 @@
 // Test fixture without windows: the simulator's control functions on the same
 // loaded library instance the program uses, and a file-size limit.
 
-#include "core/linksettings.h"
+#include "linksettings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,11 +5,11 @@
 // the image (RefreshControls and the control handlers), the dialogs, and the
 // busy and progress windows that follow the board.
 
-#include "core/bindingtables.h"
-#include "core/board.h"
-#include "core/registermap.h"
-#include "ui/bindings.h"
-#include "ui/tabrows.h"
+#include "bindingtables.h"
+#include "board.h"
+#include "registermap.h"
+#include "bindings.h"
+#include "tabrows.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -182,7 +182,7 @@ private:
     bool shown_ = false;
 };
 
-#include "core/apperror.h"
+#include "apperror.h"
 
 template <class F> void TForm1::guarded(F&& f)
 {

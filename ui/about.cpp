@@ -1,12 +1,12 @@
 // Help > About.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "core/linktext.h"
+#include "linktext.h"
 
-#include "ui/aboutdialog.h"
-#include "ui/dialogs.h"
-#include "ui/globals.h"
+#include "aboutdialog.h"
+#include "dialogs.h"
+#include "globals.h"
 
 void TForm1::About2Click()
 {

@@ -1,8 +1,10 @@
-#include "ui/aboutdialog.h"
+#include "aboutdialog.h"
 
-#include "ui/TForm1.h"
-#include "ui/globals.h"
-#include "ui/widgets.h"
+#include "evmversion.h"
+
+#include "TForm1.h"
+#include "globals.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QFont>
@@ -47,7 +49,7 @@ TAboutDialog::TAboutDialog(QWidget* parent)
     const QFont version = pixelFont(QStringLiteral("Arial Black"), 16);
     Label1 = addLabel(this, "Label1", QStringLiteral("ORV2280/1"), 96, 32, &title);
     Label3 = addLabel(this, "Label3", QStringLiteral(" EVM Control software"), 40, 70, &title);
-    Label2 = addLabel(this, "Label2", QStringLiteral("Version 1.1.1"), 96, 105, &version);
+    Label2 = addLabel(this, "Label2", QStringLiteral("Version " EVM_VERSION), 96, 105, &version);
     Label4 = addLabel(this, "Label4", QStringLiteral("DLL: "), 96, 140);
     lDLLver = addLabel(this, "lDLLver", QStringLiteral("0.0.0.0"), 128, 140);
     Label5 = addLabel(this, "Label5", QStringLiteral("Port:"), 177, 140);

@@ -1,7 +1,7 @@
 #pragma once
 // Help > About: chip family, program version, library version and port.
 
-#include "ui/widgets.h"
+#include "widgets.h"
 
 class QFrame;
 class QLabel;

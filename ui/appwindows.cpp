@@ -1,12 +1,12 @@
-#include "ui/appwindows.h"
+#include "appwindows.h"
 
-#include "core/savefile.h"
-#include "ui/TForm1.h"
-#include "ui/aboutdialog.h"
-#include "ui/globals.h"
-#include "ui/regviewform.h"
-#include "ui/scriptprogress.h"
-#include "ui/splashform.h"
+#include "savefile.h"
+#include "TForm1.h"
+#include "aboutdialog.h"
+#include "globals.h"
+#include "regviewform.h"
+#include "scriptprogress.h"
+#include "splashform.h"
 
 #include <QCoreApplication>
 

@@ -2,11 +2,11 @@
 // dB per channel. Writing goes only through the bar: the edit moves the bar and
 // the bar's change event writes the register.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "core/apperror.h"
-#include "core/attenuationmath.h"
-#include "ui/widgets.h"
+#include "apperror.h"
+#include "attenuationmath.h"
+#include "widgets.h"
 
 #include <QLocale>
 

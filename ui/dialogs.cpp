@@ -1,6 +1,6 @@
-#include "ui/dialogs.h"
+#include "dialogs.h"
 
-#include "ui/globals.h"
+#include "globals.h"
 
 #include <QDialog>
 #include <QFileDialog>

@@ -1,12 +1,12 @@
 // The main window's life: creation, the start-up sequence, close, the
 // connection indicator, the image buttons and Exit.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/dialogs.h"
-#include "ui/globals.h"
-#include "ui/splashform.h"
-#include "ui/widgets.h"
+#include "dialogs.h"
+#include "globals.h"
+#include "splashform.h"
+#include "widgets.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -2,9 +2,9 @@
 // radio groups are part of the register encoding (an item index is the value
 // of its bit field), so they come from the binding tables.
 
-#include "ui/form1_controls.h"
+#include "form1_controls.h"
 
-#include "core/bindingtables.h"
+#include "bindingtables.h"
 
 namespace layout {
 

@@ -1,13 +1,13 @@
 // Builds the main window from its layout table: every control, the menu, the
 // status bar, the dialog settings and the image lists.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/dialogs.h"
-#include "ui/form1_controls.h"
-#include "ui/pictures.h"
-#include "ui/tabrows.h"
-#include "ui/widgets.h"
+#include "dialogs.h"
+#include "form1_controls.h"
+#include "pictures.h"
+#include "tabrows.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QCheckBox>

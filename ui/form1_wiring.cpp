@@ -1,9 +1,9 @@
 // Connections of every control to its handler. Each handler runs through
 // guarded(), so an error it raises ends the event in the general error report.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/widgets.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,8 @@
-#include "ui/TForm1.h"
-#include "core/apperror.h"
-#include "ui/appwindows.h"
-#include "ui/globals.h"
+#include "TForm1.h"
+#include "apperror.h"
+#include "appwindows.h"
+#include "globals.h"
+#include "termination.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -9,9 +10,13 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // SIGINT, SIGTERM and SIGHUP close the window as its close box does: a
+    // wait ends, the board is closed once, and the program ends normally.
+    evm::Termination termination;
     int rc = 0;
     try {
         CreateAppWindows();
+        QObject::connect(&termination, &evm::Termination::received, Form1, [] { Form1->close(); });
         Form1->show();
         rc = app.exec();
     } catch (const std::exception& e) {

@@ -1,11 +1,11 @@
 // Check boxes, combo boxes and radio groups bound to register bit fields, and
 // the refresh of every bound control from the register image.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/globals.h"
-#include "ui/regviewform.h"
-#include "ui/widgets.h"
+#include "globals.h"
+#include "regviewform.h"
+#include "widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>

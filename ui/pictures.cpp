@@ -1,4 +1,4 @@
-#include "ui/pictures.h"
+#include "pictures.h"
 
 #include <QEvent>
 #include <QFont>

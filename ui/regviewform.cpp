@@ -1,6 +1,6 @@
-#include "ui/regviewform.h"
+#include "regviewform.h"
 
-#include "core/registermap.h"
+#include "registermap.h"
 
 #include <QEvent>
 #include <QLabel>

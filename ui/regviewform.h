@@ -2,7 +2,7 @@
 // The register map window: one row per register, one cell per bit, coloured
 // by the bit's value.
 
-#include "ui/widgets.h"
+#include "widgets.h"
 
 #include <QPalette>
 

@@ -1,9 +1,9 @@
 // Tool > Register Map.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/globals.h"
-#include "ui/regviewform.h"
+#include "globals.h"
+#include "regviewform.h"
 
 void TForm1::RegisterMap1Click()
 {

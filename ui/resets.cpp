@@ -1,7 +1,7 @@
 // Chip resets (MRST, SRST) and reconnect of the board: the board does the
 // work; the window shows the busy window and the panel as the board reports.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
 #include <QComboBox>
 

@@ -1,12 +1,12 @@
 // Script files, run from the menu or at start-up: the board runs the lines,
 // the window shows the progress and follows the image at the end.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/dialogs.h"
-#include "ui/globals.h"
-#include "ui/scriptprogress.h"
-#include "ui/splashform.h"
+#include "dialogs.h"
+#include "globals.h"
+#include "scriptprogress.h"
+#include "splashform.h"
 
 #include <QProgressBar>
 

@@ -1,6 +1,6 @@
-#include "ui/scriptprogress.h"
+#include "scriptprogress.h"
 
-#include "ui/widgets.h"
+#include "widgets.h"
 
 #include <QFont>
 #include <QFrame>

@@ -1,9 +1,9 @@
 // Interface and device address: the radio group and the address box over the
 // board's settings.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/widgets.h"
+#include "widgets.h"
 
 #include <QComboBox>
 

@@ -1,8 +1,8 @@
 // The register snapshot: the file the user names, saved by the board.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
-#include "ui/dialogs.h"
+#include "dialogs.h"
 
 void TForm1::SaveRegisterDumpClick()
 {

@@ -1,6 +1,6 @@
-#include "ui/splashform.h"
+#include "splashform.h"
 
-#include "ui/widgets.h"
+#include "widgets.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "ui/tabrows.h"
+#include "tabrows.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

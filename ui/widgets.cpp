@@ -1,4 +1,4 @@
-#include "ui/widgets.h"
+#include "widgets.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

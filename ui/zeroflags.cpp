@@ -1,6 +1,6 @@
 // Zero-flag lamps: register 0x45 read on demand into eight lamps.
 
-#include "ui/TForm1.h"
+#include "TForm1.h"
 
 #include <QLabel>
 #include <QVariant>
