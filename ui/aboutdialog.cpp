@@ -1,6 +1,7 @@
 #include "ui/aboutdialog.h"
 
 #include "ui/TForm1.h"
+#include "ui/appwindows.h"
 #include "ui/globals.h"
 #include "ui/widgets.h"
 
@@ -27,7 +28,7 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, 
 } // namespace
 
 TAboutDialog::TAboutDialog(QWidget* parent)
-    : TNoEscapeDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    : TNoEscapeDialog(parent, kFixedDialogFlags | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About"));
@@ -93,4 +94,5 @@ void TAboutDialog::showEvent(QShowEvent* e)
         move(frame.topLeft());
     }
     QDialog::showEvent(e);
+    belongToMainWindow(this);
 }

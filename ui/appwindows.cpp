@@ -8,6 +8,7 @@
 #include "ui/splashform.h"
 
 #include <QCoreApplication>
+#include <QWindow>
 
 #include <csignal>
 
@@ -50,4 +51,13 @@ void DestroyAppWindows()
     Form1 = nullptr;
     delete SplashForm;
     SplashForm = nullptr;
+}
+
+void belongToMainWindow(QWidget* dialog)
+{
+    // Not a Qt parent: the dialogs stay windows of their own, made in the
+    // program's fixed order, and keep the place they choose themselves.
+    QWindow* own = dialog->windowHandle();
+    QWindow* main = Form1 && Form1 != dialog ? Form1->windowHandle() : nullptr;
+    if (own && main) own->setTransientParent(main);
 }

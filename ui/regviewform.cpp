@@ -1,6 +1,7 @@
 #include "ui/regviewform.h"
 
 #include "core/registermap.h"
+#include "ui/appwindows.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -15,7 +16,7 @@ constexpr int kHeaderLeft = 8, kHeaderTop = 8;
 
 } // namespace
 
-TRegViewForm::TRegViewForm(QWidget* parent) : TNoEscapeDialog(parent)
+TRegViewForm::TRegViewForm(QWidget* parent) : TNoEscapeDialog(parent, kFixedDialogFlags)
 {
     setObjectName(QStringLiteral("RegViewForm"));
     setWindowTitle(QStringLiteral("Register View"));
@@ -133,7 +134,8 @@ bool TRegViewForm::eventFilter(QObject* watched, QEvent* e)
 void TRegViewForm::showEvent(QShowEvent* e)
 {
     applyPending();
-    QDialog::showEvent(e);
+    QDialog::showEvent(e); // centred on the screen
+    belongToMainWindow(this);
 }
 
 void TRegViewForm::bCloseClick()

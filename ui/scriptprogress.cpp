@@ -1,5 +1,6 @@
 #include "ui/scriptprogress.h"
 
+#include "ui/appwindows.h"
 #include "ui/widgets.h"
 
 #include <QFont>
@@ -43,4 +44,5 @@ void TscriptProgress::showEvent(QShowEvent* e)
         const QRect frame = frameGeometry();
         move(s->geometry().center() - (frame.center() - frame.topLeft()));
     }
+    belongToMainWindow(this);
 }
