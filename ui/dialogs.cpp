@@ -3,10 +3,10 @@
 #include "ui/globals.h"
 #include "ui/widgets.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -43,10 +43,11 @@ protected:
     void showEvent(QShowEvent* e) override
     {
         // The box takes its width from its layout's minimum when it is shown.
-        // Title bars use the desktop's font, mostly bold; each button and the
-        // icon take about a title bar's height.
+        // Title bars use the desktop's general font, mostly bold (Qt's title
+        // font on X11 is a 12-point guess, larger than most desktops use);
+        // each button and the icon take about a title bar's height.
         if (auto* grid = qobject_cast<QGridLayout*>(layout()); grid && !captionRoom_) {
-            QFont title = QApplication::font();
+            QFont title = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
             title.setBold(true);
             const QFontMetrics fm(title);
             const QMargins m = grid->contentsMargins();
