@@ -5,6 +5,7 @@
 #include "TForm1.h"
 #include "globals.h"
 #include "widgets.h"
+#include "appwindows.h"
 
 #include <QApplication>
 #include <QFont>
@@ -29,7 +30,7 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int x, 
 } // namespace
 
 TAboutDialog::TAboutDialog(QWidget* parent)
-    : TNoEscapeDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    : TNoEscapeDialog(parent, kFixedDialogFlags | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About"));
@@ -95,4 +96,5 @@ void TAboutDialog::showEvent(QShowEvent* e)
         move(frame.topLeft());
     }
     QDialog::showEvent(e);
+    belongToMainWindow(this);
 }

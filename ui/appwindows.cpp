@@ -7,8 +7,10 @@
 #include "regviewform.h"
 #include "scriptprogress.h"
 #include "splashform.h"
+#include "widgets.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWindow>
 
 TSplashForm* SplashForm = nullptr;
 TForm1* Form1 = nullptr;
@@ -21,6 +23,10 @@ void CreateAppWindows(const AppOptions& options)
     // A save beyond the process's file-size limit then fails with an error
     // that is reported, instead of ending the program with the history unsaved.
     evm::ignoreFileSizeSignal();
+    // The windows' own font as the application's: a widget that sets no font
+    // of its own (text boxes, menus, message boxes) then loads no second face
+    // at start-up; font loading is most of what start-up costs beyond Qt's own.
+    QApplication::setFont(pixelFont(QStringLiteral("Arial"), 12));
     SplashForm = new TSplashForm;
     SplashForm->show();
     SplashForm->repaint();
@@ -47,4 +53,13 @@ void DestroyAppWindows()
     Form1 = nullptr;
     delete SplashForm;
     SplashForm = nullptr;
+}
+
+void belongToMainWindow(QWidget* dialog)
+{
+    // Not a Qt parent: the dialogs stay windows of their own, made in the
+    // program's fixed order, and keep the place they choose themselves.
+    QWindow* own = dialog->windowHandle();
+    QWindow* main = Form1 && Form1 != dialog ? Form1->windowHandle() : nullptr;
+    if (own && main) own->setTransientParent(main);
 }

@@ -150,7 +150,10 @@ void TForm1::busyWait(int ms)
 {
     if (board_.isClosed() || ms <= 0) return;
     // Paint, expose and timer events go on, so every window stays drawn; user
-    // input waits until the operation is over. A close ends the wait at once.
+    // input is dropped while the board is busy. A close ends the wait at once,
+    // also the window manager's, which an ExcludeUserInputEvents loop would
+    // hold back on X11.
+    UserInputBlock noInput;
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
@@ -158,7 +161,7 @@ void TForm1::busyWait(int ms)
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(this, &TForm1::closing, &loop, &QEventLoop::quit);
     timer.start(ms);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec();
 }
 
 // The start-up sequence is the board's; the window shows it through the

@@ -113,6 +113,9 @@ public:
             auto* m = new QPlainTextEdit(parent);
             m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             m->setLineWrapMode(QPlainTextEdit::NoWrap);
+            // Tab moves on, so that the controls after the history stay
+            // reachable from the keyboard; a tab in the log would be no record.
+            m->setTabChangesFocus(true);
             w = m;
             break;
         }

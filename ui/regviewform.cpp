@@ -1,6 +1,7 @@
 #include "regviewform.h"
 
 #include "registermap.h"
+#include "appwindows.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -15,7 +16,7 @@ constexpr int kHeaderLeft = 8, kHeaderTop = 8;
 
 } // namespace
 
-TRegViewForm::TRegViewForm(QWidget* parent) : TNoEscapeDialog(parent)
+TRegViewForm::TRegViewForm(QWidget* parent) : TNoEscapeDialog(parent, kFixedDialogFlags)
 {
     setObjectName(QStringLiteral("RegViewForm"));
     setWindowTitle(QStringLiteral("Register View"));
@@ -45,12 +46,22 @@ TRegViewForm::TRegViewForm(QWidget* parent) : TNoEscapeDialog(parent)
     one_ = zero_;
     one_.setColor(QPalette::Window, QColor(0xAF, 0xFD, 0x86));
     pRegView->setPalette(zero_); // the panel itself paints no background
+}
 
+// The 288 labels cost a noticeable part of the program's start, for a window
+// that many runs never open: they are made when the window is first shown (or
+// a cell is asked for). ShowRegister keeps every row's value meanwhile, so the
+// cells take the right colours the moment they exist.
+void TRegViewForm::buildGrid()
+{
+    if (gridBuilt_) return;
+    gridBuilt_ = true;
     auto label = [this](const QString& text, int left, int top) {
         auto* l = new QLabel(text, pRegView);
         l->setAlignment(Qt::AlignCenter);
         l->setAutoFillBackground(true); // opaque
         l->setGeometry(left, top, kCellWidth, kCellHeight);
+        if (pRegView->isVisible()) l->show(); // children made later start hidden
         return l;
     };
     label(QStringLiteral("Reg #"), kHeaderLeft, kHeaderTop);
@@ -101,6 +112,7 @@ void TRegViewForm::paintRow(int row) const
 void TRegViewForm::applyPending() const
 {
     repaintRequested_ = false;
+    if (!gridBuilt_) return; // the rows stay pending until the cells exist
     for (int row = 0; pendingRows_; ++row)
         if (pendingRows_ & (1u << row)) {
             pendingRows_ &= ~(1u << row);
@@ -110,6 +122,7 @@ void TRegViewForm::applyPending() const
 
 QLabel* TRegViewForm::cell(int row, int column) const
 {
+    const_cast<TRegViewForm*>(this)->buildGrid();
     applyPending();
     return cells_[row][column];
 }
@@ -130,10 +143,17 @@ bool TRegViewForm::eventFilter(QObject* watched, QEvent* e)
     return QDialog::eventFilter(watched, e);
 }
 
+void TRegViewForm::setVisible(bool visible)
+{
+    if (visible) buildGrid(); // before showing, so that the cells are shown with the window
+    TNoEscapeDialog::setVisible(visible);
+}
+
 void TRegViewForm::showEvent(QShowEvent* e)
 {
     applyPending();
-    QDialog::showEvent(e);
+    QDialog::showEvent(e); // centred on the screen
+    belongToMainWindow(this);
 }
 
 void TRegViewForm::bCloseClick()

@@ -33,6 +33,7 @@ public:
     QWidget* pRegViewButton = nullptr;
     QPushButton* bClose = nullptr;
     void bCloseClick();
+    void setVisible(bool visible) override;
 
 protected:
     bool event(QEvent* e) override;
@@ -40,6 +41,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    void buildGrid();
     void applyPending() const;
     void paintRow(int row) const;
 
@@ -48,5 +50,6 @@ private:
     mutable std::array<std::uint8_t, kRows> painted_{}; // value its cells' colours show now
     mutable std::uint32_t pendingRows_ = 0;             // rows whose cells lag behind shown_
     mutable bool repaintRequested_ = false;
+    bool gridBuilt_ = false;
     QPalette one_, zero_;
 };

@@ -1,6 +1,7 @@
 #include "scriptprogress.h"
 
 #include "widgets.h"
+#include "appwindows.h"
 
 #include <QFont>
 #include <QFrame>
@@ -43,4 +44,5 @@ void TscriptProgress::showEvent(QShowEvent* e)
         const QRect frame = frameGeometry();
         move(s->geometry().center() - (frame.center() - frame.topLeft()));
     }
+    belongToMainWindow(this);
 }

@@ -2,16 +2,12 @@
 
 #include "widgets.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
-#include <QTimer>
-#include <QWindow>
 
 namespace {
 // A smooth bar painted flat: the splash repaints it at every step of the
@@ -69,43 +65,10 @@ void TSplashForm::setText(const QString& text)
     repaint();
 }
 
-namespace {
-// Ends a local event loop when the watched window is exposed.
-class ExposeWatch : public QObject {
-public:
-    ExposeWatch(QWindow* window, QEventLoop* loop) : window_(window), loop_(loop)
-    {
-        window->installEventFilter(this);
-    }
-    ~ExposeWatch() override { window_->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Expose && window_->isExposed()) loop_->quit();
-        return false;
-    }
-
-private:
-    QWindow* window_;
-    QEventLoop* loop_;
-};
-
-// Longest wait for a window manager to map the window before the work starts
-// anyway; under an ordinary desktop this takes a few milliseconds.
-constexpr int kExposeTimeoutMs = 2000;
-} // namespace
-
 void showPainted(QWidget* window)
 {
     window->show();
     window->raise();
-    QWindow* handle = window->windowHandle();
-    if (handle && !handle->isExposed()) {
-        QEventLoop loop;
-        ExposeWatch watch(handle, &loop);
-        QTimer::singleShot(kExposeTimeoutMs, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    waitUntilExposed(window);
     window->repaint();
 }

@@ -1,13 +1,16 @@
 #include "widgets.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QVariant>
+#include <QWindow>
 
 int tagOf(const QObject* control)
 {
@@ -126,10 +129,44 @@ void TTrackBar::keyReleaseEvent(QKeyEvent* e)
     }
 }
 
+// A change that shows a message box (a failed write) blocks the window: the
+// button's release goes to the box, so the bar would keep its press, and its
+// page repeat would step on behind the box and write again after it. The
+// press ends when the box comes up, without the change at its end: one click,
+// one write, one report.
+bool TTrackBar::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowBlocked && pressed_) {
+        interrupted_ = true;
+        endPress();
+    }
+    return QSlider::event(e);
+}
+
+void TTrackBar::endPress()
+{
+    pressed_ = false;
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(), QPointF(), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QSlider::mouseReleaseEvent(&release); // stops the repeat, lets the handle go
+}
+
+void TTrackBar::mousePressEvent(QMouseEvent* e)
+{
+    pressed_ = e->button() == Qt::LeftButton;
+    interrupted_ = false;
+    QSlider::mousePressEvent(e);
+    // The slider arms its page repeat after the first step, when a box that
+    // step raised has already been answered.
+    if (interrupted_) setRepeatAction(SliderNoAction);
+}
+
 void TTrackBar::mouseReleaseEvent(QMouseEvent* e)
 {
+    const bool own = pressed_ && e->button() == Qt::LeftButton;
+    if (own) pressed_ = false;
     QSlider::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton) emit change(); // end of the drag or page click
+    if (own) emit change(); // end of the drag or page click
 }
 
 TImageButton::TImageButton(QWidget* parent) : QLabel(parent)
@@ -163,6 +200,7 @@ void TImageButton::mouseReleaseEvent(QMouseEvent* e)
 
 void TEdit::keyPressEvent(QKeyEvent* e)
 {
+    if (!e->isAutoRepeat() && !pressed_.contains(e->key())) pressed_.append(e->key());
     bool swallow = false;
     const QString t = e->text();
     emit keyPress(t.isEmpty() ? QChar() : t.front(), &swallow);
@@ -176,7 +214,14 @@ void TEdit::keyPressEvent(QKeyEvent* e)
 void TEdit::keyReleaseEvent(QKeyEvent* e)
 {
     QLineEdit::keyReleaseEvent(e);
-    if (!e->isAutoRepeat()) emit keyUp(e->key());
+    if (!e->isAutoRepeat() && pressed_.removeOne(e->key())) emit keyUp(e->key());
+}
+
+// A key held while the focus leaves is released elsewhere.
+void TEdit::focusOutEvent(QFocusEvent* e)
+{
+    pressed_.clear();
+    QLineEdit::focusOutEvent(e);
 }
 
 namespace {
@@ -201,6 +246,82 @@ void showOwnHintOnly(QWidget* control)
         filter->setParent(QCoreApplication::instance()); // one for all controls, gone with the application
     }
     control->installEventFilter(filter);
+}
+
+UserInputBlock::UserInputBlock()
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+UserInputBlock::~UserInputBlock()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool UserInputBlock::eventFilter(QObject*, QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::ShortcutOverride:
+        e->accept(); // taken by the focus widget: no menu shortcut fires either
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::NativeGesture:
+        return true;
+    default:
+        return false;
+    }
+}
+
+namespace {
+// Ends a local event loop when the watched window is exposed.
+class ExposeWatch : public QObject {
+public:
+    ExposeWatch(QWindow* window, QEventLoop* loop) : window_(window), loop_(loop)
+    {
+        window->installEventFilter(this);
+    }
+    ~ExposeWatch() override { window_->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Expose && window_->isExposed()) loop_->quit();
+        return false;
+    }
+
+private:
+    QWindow* window_;
+    QEventLoop* loop_;
+};
+
+// Longest wait for a window manager to map the window before the work starts
+// anyway; under an ordinary desktop this takes a few milliseconds.
+constexpr int kExposeTimeoutMs = 2000;
+} // namespace
+
+void waitUntilExposed(QWidget* window)
+{
+    QWindow* handle = window->windowHandle();
+    if (!handle || !window->isVisible() || handle->isExposed()) return;
+    QEventLoop loop;
+    ExposeWatch watch(handle, &loop);
+    QTimer::singleShot(kExposeTimeoutMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TNoEscapeDialog::keyPressEvent(QKeyEvent* e)

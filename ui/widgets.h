@@ -52,8 +52,15 @@ signals:
     void change();
 
 protected:
+    bool event(QEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    void endPress();
+    bool pressed_ = false;     // a mouse press on the bar is in progress
+    bool interrupted_ = false; // a modal box came up during the last press
 };
 
 // A picture that acts as a button: mouseDown/mouseUp for any mouse button,
@@ -78,7 +85,9 @@ private:
 };
 
 // A one-line edit with key-press and key-release events. A key-press handler
-// sets *swallow to drop the character before the field sees it.
+// sets *swallow to drop the character before the field sees it. keyUp comes
+// only for a key whose press came to this field: the Enter that dismisses a
+// message box is pressed in the box and released here.
 class TEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -91,12 +100,22 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    QList<int> pressed_; // keys pressed here and not yet released
 };
 
 // Qt offers a tooltip request that a widget leaves unanswered to its parent,
 // so a label in a group would show the group's hint. A control passed here
 // answers the request itself: with its own hint, or with none at all.
 void showOwnHintOnly(QWidget* control);
+
+// The title bar of a fixed-size dialog or message box: caption and a close
+// button, no minimise or maximise.
+inline constexpr Qt::WindowFlags kFixedDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                                     Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                     Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // A window without a Cancel button: Escape closes nothing (a QDialog would
 // reject itself); its own buttons and the title bar's close box do.
@@ -108,6 +127,29 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 };
+
+// While it lives, clicks, key presses and other user input to any window of
+// the program are dropped; everything else (paint, timers, the window
+// manager's close request) is handled as usual. A wait that must let the
+// close through uses this instead of QEventLoop::ExcludeUserInputEvents:
+// Qt's X11 backend counts WM_DELETE_WINDOW as user input and would hold the
+// close back until the wait is over.
+class UserInputBlock : public QObject {
+public:
+    UserInputBlock();
+    ~UserInputBlock() override;
+    UserInputBlock(const UserInputBlock&) = delete;
+    UserInputBlock& operator=(const UserInputBlock&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+};
+
+// Returns once a shown top-level window is on the screen (exposed), or after
+// a time limit if no window manager maps it; events other than user input are
+// handled meanwhile. On X11 a window just shown is mapped, framed and placed
+// by the window manager only when the program's event loop turns.
+void waitUntilExposed(QWidget* window);
 
 // Enter in either of its two forms.
 bool isEnterKey(int key);

@@ -72,6 +72,7 @@ void TestRegView::gridShowsSixteenNamedRows()
     TRegViewForm* v = RegViewForm;
     QCOMPARE(v->windowTitle(), QString("Register View"));
     QCOMPARE(v->size(), QSize(555, 301));
+    v->show(); // the grid as the window shows it
 
     QStringList header, rowLabels;
     int visibleCells = 0;
