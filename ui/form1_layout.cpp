@@ -5,6 +5,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/form1_controls.h"
+#include "ui/groupboxstyle.h"
 #include "ui/pictures.h"
 #include "ui/tabrows.h"
 #include "ui/widgets.h"
@@ -62,9 +63,12 @@ public:
             static_cast<TTabRows*>(parent)->addTab(w, d.text);
             break;
         }
-        case Kind::Group:
-            w = new QGroupBox(d.text, parent);
+        case Kind::Group: {
+            auto* g = new QGroupBox(d.text, parent);
+            frameThroughCaption(g); // the places below assume it
+            w = g;
             break;
+        }
         case Kind::Label:
             w = new QLabel(d.text, parent);
             break;

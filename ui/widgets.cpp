@@ -1,5 +1,7 @@
 #include "ui/widgets.h"
 
+#include "ui/groupboxstyle.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -34,6 +36,7 @@ bool isEnterKey(int key)
 TRadioGroup::TRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
     : QGroupBox(title, parent), columns_(columns < 1 ? 1 : columns)
 {
+    frameThroughCaption(this); // placeButtons() puts the first row just below the caption
     group_.setExclusive(true);
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items[i], this);
