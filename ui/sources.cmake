@@ -5,6 +5,7 @@ list(APPEND EVM_WINDOW_SOURCES
   ui/dialogs.cpp ui/dialogs.h
   ui/widgets.cpp ui/widgets.h
   ui/tabrows.cpp ui/tabrows.h
+  ui/accessibility.cpp ui/accessibility.h
   ui/groupboxstyle.cpp ui/groupboxstyle.h
   ui/splashform.cpp ui/splashform.h
   ui/aboutdialog.cpp ui/aboutdialog.h
