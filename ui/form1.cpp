@@ -126,6 +126,7 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::startUp()
 {
+    if (!closed_) emit startingUp();
     if (!closed_) guarded([this] { FormShow(); });
 }
 

@@ -27,4 +27,7 @@ list(APPEND EVM_WINDOW_SOURCES
   ui/snapshot.cpp
   ui/directaccess.cpp
   ui/regviewform.cpp ui/regviewform.h
-  ui/regviewmenu.cpp)
+  ui/regviewmenu.cpp
+  ui/evmcontroller.qrc)
+# --version of the program.
+set_property(SOURCE ui/main.cpp APPEND PROPERTY COMPILE_DEFINITIONS EVM_VERSION="${PROJECT_VERSION}")
