@@ -74,8 +74,9 @@ int main(int argc, char** argv)
     // A problem the launcher met (a board choice that names nothing usable, no
     // folder to work in), for the window to show: a start from the menu has
     // no terminal to read it on. Not handed on to anything the program starts.
-    const QString startProblem = qEnvironmentVariable("EVM_START_PROBLEM");
+    QStringList startProblem = qEnvironmentVariable("EVM_START_PROBLEM").split(u'\n', Qt::SkipEmptyParts);
     qunsetenv("EVM_START_PROBLEM");
+    for (QString& line : startProblem) line[0] = line[0].toUpper(); // a sentence each, not a log line
 
     Q_INIT_RESOURCE(evmcontroller); // the resources sit in a static library
     QApplication app(argc, argv);
@@ -88,8 +89,8 @@ int main(int argc, char** argv)
             // load DLL") it explains.
             QObject::connect(
                 Form1, &TForm1::startingUp, Form1,
-                [startProblem] {
-                    Form1->dialogs().errorBox(startProblem, QStringLiteral("Start-up problem"));
+                [text = startProblem.join(u'\n')] {
+                    Form1->dialogs().errorBox(text, QStringLiteral("Start-up problem"));
                 },
                 Qt::SingleShotConnection);
         Form1->show();
