@@ -9,6 +9,9 @@
 #include <QIcon>
 #include <QMessageBox>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 constexpr char kCommand[] = "evmcontroller";
