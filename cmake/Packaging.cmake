@@ -19,6 +19,8 @@ endif()
 # until it has (example.org is reserved for exactly this).
 set(EVM_APP_ID "org.example.evmcontroller" CACHE STRING
     "Reverse-DNS id of the desktop entry, icon and AppStream data")
+# The window names its desktop entry, so that task bars match it to the menu's.
+set_property(SOURCE ui/main.cpp APPEND PROPERTY COMPILE_DEFINITIONS EVM_APP_ID="${EVM_APP_ID}")
 set(EVM_PROJECT_LICENSE "LicenseRef-proprietary" CACHE STRING
     "SPDX licence of the program in the AppStream data (no licence has been stated)")
 set(EVM_SCREENSHOT_URL "https://example.org/evm-controller/screenshot.png" CACHE STRING

@@ -158,6 +158,8 @@ public:
 signals:
     // The main window is being closed; a wait in progress ends.
     void closing();
+    // The start-up sequence (FormShow) is about to run, once the window is up.
+    void startingUp();
 
 protected:
     bool event(QEvent* e) override;

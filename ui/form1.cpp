@@ -143,6 +143,7 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::startUp()
 {
+    if (!board_.isClosed()) emit startingUp();
     if (!board_.isClosed()) guarded([this] { FormShow(); });
 }
 

@@ -8,6 +8,8 @@
 #include "pictures.h"
 #include "tabrows.h"
 #include "widgets.h"
+#include "accessibility.h"
+#include "groupboxstyle.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,8 +20,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 
+#include <functional>
 #include <type_traits>
 
 namespace {
@@ -42,6 +46,46 @@ int plateWidth(const QString& word)
     return 80;
 }
 
+// Tab goes through the controls as they stand: the tab control with its
+// page, then each group's controls together, the groups in the table's order
+// (the table lists a parent's controls in reading order). Qt's own order, that
+// of creation, would take the top level's controls before the pages'.
+void orderFocusByLayout(const TForm1& form, const QList<layout::ControlDef>& defs)
+{
+    QHash<QString, QList<const layout::ControlDef*>> children;
+    for (const layout::ControlDef& d : defs) children[d.parent].append(&d);
+    QList<QWidget*> chain;
+    std::function<void(const QString&)> walk = [&](const QString& parent) {
+        for (const layout::ControlDef* d : children.value(parent)) {
+            QWidget* w = form.control(d->name);
+            if (auto* rg = qobject_cast<TRadioGroup*>(w)) {
+                for (int i = 0; i < rg->count(); ++i) chain << rg->button(i);
+            } else if (w->focusPolicy() & Qt::TabFocus) {
+                chain << w;
+            }
+            walk(d->name);
+        }
+    };
+    walk(QString());
+    for (int i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+// Pictures whose look is a state tell it to assistive tools by name.
+void namePictures(const TForm1& form)
+{
+    for (int n = 1; n <= 8; ++n) {
+        const QString lamp = QStringLiteral("ZERO%1").arg(n);
+        accessibility::nameFromProperty(form.control(lamp), "imageIndex", [lamp](const QVariant& index) {
+            return lamp + (index.toInt() != 0 ? QLatin1String(" on") : QLatin1String(" off"));
+        });
+    }
+    accessibility::nameFromProperty(form.imgConnection, "connectionIndex", [](const QVariant& index) {
+        return !index.isValid()     ? QStringLiteral("Not connected")
+               : index.toInt() == 1 ? QStringLiteral("Connected")
+                                    : QStringLiteral("No EVM");
+    });
+}
+
 } // namespace
 
 // Creates one control of the table under its parent.
@@ -62,9 +106,12 @@ public:
             static_cast<TTabRows*>(parent)->addTab(w, d.text);
             break;
         }
-        case Kind::Group:
-            w = new QGroupBox(d.text, parent);
+        case Kind::Group: {
+            auto* g = new QGroupBox(d.text, parent);
+            frameThroughCaption(g); // the places below assume it
+            w = g;
             break;
+        }
         case Kind::Label:
             w = new QLabel(d.text, parent);
             break;
@@ -98,6 +145,7 @@ public:
             break;
         case Kind::ImageButton: {
             auto* b = new TImageButton(parent);
+            b->setAccessibleName(d.text); // the word on its picture
             pictures::setWhenFirstPainted(
                 b, [word = d.text] { return pictures::buttonPlate(word, plateWidth(word)); });
             w = b;
@@ -160,8 +208,10 @@ void TForm1::buildLayout()
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
+    accessibility::install();
     Form1Builder builder(this);
-    for (const layout::ControlDef& d : layout::form1Controls()) {
+    const QList<layout::ControlDef> defs = layout::form1Controls();
+    for (const layout::ControlDef& d : defs) {
         QWidget* parent = d.parent.isEmpty() ? central : control(d.parent);
         builder.create(d, parent);
     }
@@ -185,6 +235,8 @@ void TForm1::buildLayout()
     pick(imgWrite, "imgWrite");
     pick(imgExit, "imgExit");
     MainTab->setCurrentIndex(0); // DACADCFunc
+    orderFocusByLayout(*this, defs);
+    namePictures(*this);
     pictures::setWhenFirstPainted(static_cast<QLabel*>(control(QStringLiteral("Image1"))), pictures::banner);
     pictures::setWhenFirstPainted(static_cast<QLabel*>(control(QStringLiteral("Image2"))), pictures::logo);
 

@@ -2,14 +2,90 @@
 #include "apperror.h"
 #include "appwindows.h"
 #include "globals.h"
+#include "evmversion.h"
 #include "termination.h"
+#include "dialogs.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+constexpr char kCommand[] = "evmcontroller";
+
+// --help, --help-all and --version, answered before the window system is
+// touched, so that they work without a display. Returns only when none was
+// asked for.
+void answerHelpAndVersion(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    // Qt's own options are single-dash words (-platform, -stylesheet), not
+    // bundles of one-letter options that might hold an h or a v.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Opens the EVM Controller window: sets and reads the registers of the ORV2280\n"
+                       "audio converter on its evaluation board. It keeps EVM2280.ini and runs\n"
+                       "startup.csv in its working folder. Qt's common options (-platform, -display,\n"
+                       "-style, ...) are accepted.\n"
+                       "Installed, the command also takes --board sim|linux|DIR (the board access\n"
+                       "library) and --menu (work in the per-user folder): see evmcontroller(1)."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.parse(args); // other options are Qt's: QApplication takes them
+    QString asked;
+    if (parser.isSet(version))
+        asked = QStringLiteral("--version");
+    else if (parser.isSet(QStringLiteral("help-all")))
+        asked = QStringLiteral("--help-all");
+    else if (parser.isSet(help))
+        asked = QStringLiteral("--help");
+    else
+        return;
+    // The texts want an application object; a bare one, under the command's name.
+    int n = 1;
+    char name[sizeof kCommand];
+    std::copy(std::begin(kCommand), std::end(kCommand), name);
+    char* bare[] = {name, nullptr};
+    QCoreApplication app(n, bare);
+    QCoreApplication::setApplicationVersion(QStringLiteral(EVM_VERSION));
+    parser.process(QStringList{QLatin1String(kCommand), asked}); // prints and ends the program
+}
+
+// The program's icon in the title bar and the task bar, and the desktop entry
+// that task bars match the window to.
+void setDesktopIdentity()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/evmcontroller/icon-48.png"));
+    icon.addFile(QStringLiteral(":/evmcontroller/icon-256.png"));
+    QApplication::setWindowIcon(icon);
+#ifdef EVM_APP_ID
+    QGuiApplication::setDesktopFileName(QStringLiteral(EVM_APP_ID));
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    answerHelpAndVersion(argc, argv);
+    // A problem the launcher met (a board choice that names nothing usable, no
+    // folder to work in), for the window to show: a start from the menu has
+    // no terminal to read it on. Not handed on to anything the program starts.
+    QStringList startProblem = qEnvironmentVariable("EVM_START_PROBLEM").split(u'\n', Qt::SkipEmptyParts);
+    qunsetenv("EVM_START_PROBLEM");
+    for (QString& line : startProblem) line[0] = line[0].toUpper(); // a sentence each, not a log line
+
+    Q_INIT_RESOURCE(evmcontroller); // the resources sit in a static library
     QApplication app(argc, argv);
+    setDesktopIdentity();
     // SIGINT, SIGTERM and SIGHUP close the window as its close box does: a
     // wait ends, the board is closed once, and the program ends normally.
     evm::Termination termination;
@@ -17,6 +93,15 @@ int main(int argc, char** argv)
     try {
         CreateAppWindows();
         QObject::connect(&termination, &evm::Termination::received, Form1, [] { Form1->close(); });
+        if (!startProblem.isEmpty())
+            // Before the start-up sequence, whose own boxes (such as "Cannot
+            // load DLL") it explains.
+            QObject::connect(
+                Form1, &TForm1::startingUp, Form1,
+                [text = startProblem.join(u'\n')] {
+                    Form1->dialogs().errorBox(text, QStringLiteral("Start-up problem"));
+                },
+                Qt::SingleShotConnection);
         Form1->show();
         rc = app.exec();
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #include "tabrows.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -72,6 +73,19 @@ void TTabRows::pageChanged(int index)
     // before the removal; the tabs are laid out again right after.
     if (index >= 0 && index < count()) frontRow_ = tabs_[index].row;
     update();
+#if QT_CONFIG(accessibility)
+    // Screen readers follow the selected tab (children 0..count-1 are the tabs).
+    if (QAccessible::isActive() && index >= 0 && index < count()) {
+        if (hasFocus()) {
+            QAccessibleEvent focus(this, QAccessible::Focus);
+            focus.setChild(index);
+            QAccessible::updateAccessibility(&focus);
+        }
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        selection.setChild(index);
+        QAccessible::updateAccessibility(&selection);
+    }
+#endif
     emit currentChanged(index);
 }
 

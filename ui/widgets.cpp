@@ -1,9 +1,12 @@
 #include "widgets.h"
 
+#include "groupboxstyle.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QRadioButton>
@@ -11,6 +14,8 @@
 #include <QToolTip>
 #include <QVariant>
 #include <QWindow>
+
+#include <utility>
 
 int tagOf(const QObject* control)
 {
@@ -37,6 +42,7 @@ bool isEnterKey(int key)
 TRadioGroup::TRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
     : QGroupBox(title, parent), columns_(columns < 1 ? 1 : columns)
 {
+    frameThroughCaption(this); // placeButtons() puts the first row just below the caption
     group_.setExclusive(true);
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items[i], this);
@@ -172,6 +178,7 @@ void TTrackBar::mouseReleaseEvent(QMouseEvent* e)
 TImageButton::TImageButton(QWidget* parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop); // drawn unscaled from the top-left corner
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void TImageButton::mousePressEvent(QMouseEvent* e)
@@ -196,6 +203,53 @@ void TImageButton::mouseReleaseEvent(QMouseEvent* e)
     leftDown_ = false;
     emit mouseUp();
     if (wasLeft && inside) emit click();
+}
+
+// Space is the left button: the pressed look while it is down, the click when
+// it comes up. Enter clicks at once, as on a focused desktop button.
+void TImageButton::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Space && e->modifiers() == Qt::NoModifier) {
+        if (!e->isAutoRepeat() && !spaceDown_) {
+            spaceDown_ = true;
+            emit mouseDown();
+        }
+        return;
+    }
+    if (isEnterKey(e->key()) && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        if (!e->isAutoRepeat()) emit click();
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void TImageButton::keyReleaseEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Space && !e->isAutoRepeat() && spaceDown_) {
+        spaceDown_ = false;
+        emit mouseUp();
+        emit click();
+        return;
+    }
+    QLabel::keyReleaseEvent(e);
+}
+
+// The focus left while Space was down: back in place, no click.
+void TImageButton::focusOutEvent(QFocusEvent* e)
+{
+    if (std::exchange(spaceDown_, false)) emit mouseUp();
+    QLabel::focusOutEvent(e);
+}
+
+// A dotted line inside the plate shows the focus, as on desktop buttons; the
+// plate is dark, so the line is white.
+void TImageButton::paintEvent(QPaintEvent* e)
+{
+    QLabel::paintEvent(e);
+    if (!hasFocus()) return;
+    QPainter p(this);
+    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.drawRect(rect().adjusted(3, 3, -4, -4));
 }
 
 void TEdit::keyPressEvent(QKeyEvent* e)

@@ -64,11 +64,15 @@ private:
 };
 
 // A picture that acts as a button: mouseDown/mouseUp for any mouse button,
-// click() only for a left press and release over the picture.
+// click() only for a left press and release over the picture. Tab reaches it
+// (a mouse click leaves the focus where it was); Space works it as a left
+// button does, Enter clicks it at once.
 class TImageButton : public QLabel {
     Q_OBJECT
 public:
     explicit TImageButton(QWidget* parent = nullptr);
+    // Runs the click, as Enter or an assistive tool's press action asks.
+    void trigger() { emit click(); }
 
 signals:
     void mouseDown();
@@ -79,9 +83,14 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     bool leftDown_ = false;
+    bool spaceDown_ = false;
 };
 
 // A one-line edit with key-press and key-release events. A key-press handler

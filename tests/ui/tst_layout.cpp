@@ -1,7 +1,7 @@
 // The main window's controls as the handlers and the user meet them: item
 // lists and Tags that encode register fields, hidden and disabled controls,
-// the tab control's rows, the image buttons' pressed look and clicks, the
-// wiring of the panel families, and Exit.
+// the tab control's rows, group frames clear of the controls, the image
+// buttons' pressed look and clicks, the wiring of the panel families, and Exit.
 
 #include "widgets.h"
 #include "bindingtables.h"
@@ -10,9 +10,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyleOptionGroupBox>
 #include <QToolButton>
 #include <QToolTip>
 #include <QtTest>
@@ -76,6 +79,61 @@ bool onX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+// The bands of rows and columns where `box` paints its frame lines, found in
+// what it paints by itself (no children): the outermost lines in which nearly
+// every pixel differs from the ground outside and from the inside. The top
+// line is looked for to the right of the caption, where the style says the
+// caption ends.
+struct FrameBands {
+    int top0 = -1, top1 = -1, bottom0 = -1, left1 = -1, right0 = -1;
+};
+FrameBands paintedFrame(QGroupBox* box)
+{
+    const QColor ground = box->palette().color(QPalette::Window);
+    QImage img(box->size(), QImage::Format_RGB32);
+    img.fill(ground);
+    box->render(&img, QPoint(), QRegion(), QWidget::RenderFlags());
+    QStyleOptionGroupBox opt;
+    opt.initFrom(box);
+    opt.text = box->title();
+    opt.textAlignment = box->alignment();
+    opt.lineWidth = 1;
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect caption =
+        box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+    const int w = img.width(), h = img.height();
+    // A style may fill the inside too: a line differs from both.
+    const QRgb inside = img.pixel(w / 2, h / 2);
+    auto lineAt = [&](bool row, int at, int from, int to) {
+        int differ = 0;
+        for (int i = from; i <= to; ++i) {
+            const QRgb p = row ? img.pixel(i, at) : img.pixel(at, i);
+            differ += p != ground.rgb() && p != inside;
+        }
+        return differ * 4 >= (to - from + 1) * 3;
+    };
+    // A band: skip to the first line, then over it; returns its last index
+    // (-1: no line at all).
+    auto band = [](int start, int end, int step, auto isLine, int* first) {
+        int i = start;
+        while (i != end && !isLine(i)) i += step;
+        *first = i != end ? i : -1;
+        while (i != end && isLine(i)) i += step;
+        return *first < 0 ? -1 : i - step;
+    };
+    FrameBands f;
+    const int right = w - 6, from = std::min(right, caption.right() + 2);
+    auto row = [&](int l, int r) { return [&, l, r](int y) { return lineAt(true, y, l, r); }; };
+    f.top1 = band(0, h / 2, 1, row(from, right), &f.top0);
+    int ignored = 0;
+    f.bottom0 = band(h - 1, h / 2, -1, row(6, right), &ignored);
+    const int top = f.top1 + 4, bottom = f.bottom0 - 4;
+    auto column = [&](int x) { return top < bottom && lineAt(false, x, top, bottom); };
+    f.left1 = band(0, w / 2, 1, column, &ignored);
+    f.right0 = band(w - 1, w / 2, -1, column, &ignored);
+    return f;
+}
+
 const QStringList kHidden = {"Label24",  "cbADCSAM",      "Label62", "cbADCMasterSlave", "Label26",
                              "cbADCFMT", "rgDACAttSpeed", "cHPCC",   "GroupBox15"};
 } // namespace
@@ -91,6 +149,7 @@ private slots:
     void masterSlaveTakesNoInput();
     void everyTabShowsOnRows();
     void pickedTabsRowMovesNextToThePage();
+    void noControlCrossesAGroupFrame();
     void onlyControlsWithAHintShowATooltip();
     void comboFromCodeIsSilentUserPickWrites();
     void checkBoxFromCodeWrites();
@@ -354,6 +413,39 @@ void TestLayout::pickedTabsRowMovesNextToThePage()
     QTest::keyClick(onPage(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(tabs->currentIndex(), last);
     QCOMPARE(tabRect(f, last).top(), front);
+}
+
+// The places in the layout put controls just below a group's caption: the
+// frame's top line has to run through the caption, as it does on the desktop
+// the layout was made for. No shown control may cross a frame line as painted.
+void TestLayout::noControlCrossesAGroupFrame()
+{
+    AppFixture app;
+    app.start();
+    TForm1* f = app.form();
+    QSet<QGroupBox*> seen;
+    for (int page = 0; page < f->MainTab->count(); ++page) {
+        f->MainTab->setCurrentIndex(page);
+        for (QGroupBox* box : f->findChildren<QGroupBox*>()) {
+            if (!box->isVisible() || seen.contains(box)) continue;
+            seen << box;
+            const FrameBands frame = paintedFrame(box);
+            const QByteArray name = box->objectName().toLatin1();
+            QVERIFY2(frame.top0 >= 0 && frame.top1 >= frame.top0 && frame.bottom0 > frame.top1, name);
+            QVERIFY2(frame.left1 >= 0 && frame.right0 > frame.left1, name);
+            for (QWidget* w : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (!w->isVisibleTo(box)) continue;
+                const QRect r = w->geometry();
+                QVERIFY2(r.top() > frame.top1 && r.bottom() < frame.bottom0 && r.left() > frame.left1 &&
+                             r.right() < frame.right0,
+                         name + ": " + w->objectName().toLatin1() + " crosses the frame line");
+            }
+            // The line runs through the caption's text, not above or below it.
+            QVERIFY2(frame.top0 > 0 && frame.top1 < box->fontMetrics().height(),
+                     name + ": top line at " + QByteArray::number(frame.top0));
+        }
+    }
+    QCOMPARE(seen.size(), 15); // every shown group box and radio group of the window
 }
 
 // Qt hands a tooltip request that a control leaves unanswered to its parent;
