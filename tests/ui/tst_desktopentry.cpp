@@ -1,16 +1,21 @@
 // The program as the desktop meets it, run as a process: --help and --version
 // answered without a display; the window's icon and class as the X server
-// has them for task bars; a problem the launcher met shown over the window.
+// has them for task bars; a problem the launcher met shown over the window;
+// a terminating signal ending it as its close box does.
 
+#include "evmversion.h"
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include "evmversion.h"
 
 #include <QtTest>
+
+#include <csignal>
+#include <signal.h>
 
 namespace {
 
@@ -25,8 +30,13 @@ QString run(const QString& tool, const QStringList& args)
 // The program started in a folder of its own on the test's X server.
 class Program {
 public:
-    explicit Program(const QProcessEnvironment& extra = {})
+    explicit Program(const QProcessEnvironment& extra = {}, const QByteArray& startupScript = {})
     {
+        if (!startupScript.isEmpty()) {
+            QFile f(dir_.filePath(QStringLiteral("startup.csv")));
+            if (!f.open(QIODevice::WriteOnly) || f.write(startupScript) != startupScript.size())
+                qFatal("cannot write startup.csv");
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
         p_.setProcessEnvironment(env);
@@ -39,6 +49,8 @@ public:
         p_.terminate();
         if (!p_.waitForFinished(10000)) p_.kill();
     }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QProcess& process() { return p_; }
     // The id of the top-level window titled `title`, once it is mapped ("" if
     // none comes within 20 seconds).
     QString window(const QString& title) const
@@ -78,6 +90,8 @@ private slots:
     void helpAndVersionNeedNoDisplay();
     void windowCarriesIconAndClass();
     void launcherProblemShownOverTheWindow();
+    void signalEndsTheProgramAsAClose_data();
+    void signalEndsTheProgramAsAClose();
 
 private:
     void needX();
@@ -156,6 +170,46 @@ void TestDesktopEntry::launcherProblemShownOverTheWindow()
     Program program(env);
     QVERIFY(!program.window("EVM Controller").isEmpty());
     QVERIFY(!program.window("Start-up problem").isEmpty());
+}
+
+void TestDesktopEntry::signalEndsTheProgramAsAClose_data()
+{
+    QTest::addColumn<int>("signo");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// A signal during the start-up script's long wait: the wait ends at once,
+// nothing more reaches the chip, _close is called once, and the program ends
+// as after a close.
+void TestDesktopEntry::signalEndsTheProgramAsAClose()
+{
+    QFETCH(int, signo);
+    QTemporaryDir traceDir;
+    const QString trace = traceDir.filePath(QStringLiteral("trace.txt"));
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("HXBUS_SIM_TRACE"), trace);
+    Program program(env, "0x41, 0x01\nsleep, 60000\n0x41, 0x02\n");
+    auto traced = [&] {
+        QFile f(trace);
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                           : QStringList{};
+    };
+    // The script has written its first line and waits.
+    QTRY_VERIFY_WITH_TIMEOUT(traced().contains(QStringLiteral("write ch=0 addr=0x41 data=0x01 -> 0x0")),
+                             20000);
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(::kill(pid_t(program.process().processId()), signo), 0);
+    QVERIFY(program.process().waitForFinished(10000));
+    QVERIFY(t.elapsed() < 10000);
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process().exitCode(), 0);
+    const QStringList lines = traced();
+    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^close$"))).size(), 1);
+    QCOMPARE(lines.last(), QStringLiteral("close"));
+    QVERIFY(!lines.contains(QStringLiteral("write ch=0 addr=0x41 data=0x02 -> 0x0")));
 }
 
 QTEST_MAIN(TestDesktopEntry)
