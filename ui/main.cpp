@@ -47,10 +47,10 @@ std::optional<evm::scpi::ListenAddress> readCommandLine(int argc, char** argv)
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption listen(
         QStringLiteral("listen"),
-        QStringLiteral("Serve the board to SCPI clients over TCP while the window runs: PORT on the\n"
-                       "loopback interface, or ADDR:PORT (0.0.0.0:5025, [::1]:5025); port 0 takes\n"
-                       "a free one. Prints \"listening on ADDR:PORT\". Anyone who can reach the port\n"
-                       "controls the board."),
+        QStringLiteral("Serves the board to SCPI clients over TCP while the window runs: PORT on the "
+                       "loopback interface, or ADDR:PORT (0.0.0.0:5025, [::1]:5025); port 0 takes a free "
+                       "one. Prints \"listening on ADDR:PORT\". Anyone who can reach the port controls "
+                       "the board."),
         QStringLiteral("[ADDR:]PORT"));
     parser.addOption(listen);
     parser.parse(args); // other options are Qt's: QApplication takes them
