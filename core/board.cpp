@@ -172,9 +172,22 @@ void Board::writeField(unsigned reg, int shift, int width, unsigned value)
 {
     if (!regs::inImage(reg)) return;
     WriteRegister(reg, int(bind::withField(image_.at(reg), shift, width, int(value))));
+    fieldWritten(reg, shift, width, value);
+}
+
+void Board::fieldWritten(unsigned reg, int shift, int width, unsigned value)
+{
     for (const ClockField& f : kClockFields)
         if (f.reg == reg && f.shift == shift && f.width == width)
             routeClock(f.converter, value == 0 ? Role::Slave : Role::Master);
+}
+
+Role Board::imageRole(Converter c) const
+{
+    for (const ClockField& f : kClockFields)
+        if (f.converter == c)
+            return bind::fieldValue(image_.at(f.reg), f.shift, f.width) == 0 ? Role::Slave : Role::Master;
+    return Role::Slave;
 }
 
 void Board::routeClock(Converter c, Role role)

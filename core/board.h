@@ -98,6 +98,13 @@ public:
     // Writes a field of a register, the other bits from the image. A
     // converter's master/slave field routes the board's clocks after it.
     void writeField(unsigned reg, int shift, int width, unsigned value);
+    // What follows a write of `value` into a field on the board: the clock
+    // routing after a converter's master/slave field, nothing for the others.
+    // For a front end that writes a field's register byte itself.
+    void fieldWritten(unsigned reg, int shift, int width, unsigned value);
+    // The clock role a converter's master/slave field in the image gives (0
+    // slave, any other value master), as the window's boxes show it.
+    Role imageRole(Converter c) const;
     // The board's clock routing for a converter's role (board-control
     // registers 0x37 for the DAC, 0x34 and 0x36 for the ADC).
     void routeClock(Converter c, Role role);

@@ -44,10 +44,10 @@ public:
         std::copy(regs_.begin() + regs::kFirst, regs_.begin() + regs::kFirst + regs::kCount, values->begin());
         return {};
     }
-    Outcome field(const QString& name, QString* value) override
+    Outcome field(const QString& name, FieldValue* value) override
     {
         log << QStringLiteral("get ") + name;
-        *value = name;
+        *value = {unsigned(name.size()), name};
         return name.isEmpty() ? Outcome{Fault::BadValue, name} : Outcome{};
     }
     Outcome setField(const QString& name, const QString& value) override

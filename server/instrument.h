@@ -46,6 +46,12 @@ struct Link {
 
 using RegisterValues = std::array<std::uint8_t, regs::kCount>; // 0x40..0x5E
 
+// A named bit field's value as the chip holds it.
+struct FieldValue {
+    unsigned value = 0; // the field's bits as a number
+    QString text;       // described as the command-line tool prints it: "ATDA1 = 0xEA (-10.5 dB)"
+};
+
 // Every call is one board operation and returns when it is over; the server
 // calls none while busy() is true. A call may run a nested event loop (a wait
 // of a script): the server starts nothing else meanwhile.
@@ -64,9 +70,10 @@ public:
     virtual Outcome readRegister(int address, std::uint8_t* value) = 0; // address 0x00..0xFF
     virtual Outcome writeRegister(int address, std::uint8_t value) = 0;
     virtual Outcome readAll(RegisterValues* values) = 0;
-    // The named bit field: the instrument resolves the name and shows or
-    // parses the value in the field's own form ("-10.5dB" for attenuations).
-    virtual Outcome field(const QString& name, QString* value) = 0;
+    // The named bit field: the instrument resolves the name, reads the field
+    // and describes it; it parses a value in the field's own forms (a number,
+    // or "-10.5dB" for an attenuation).
+    virtual Outcome field(const QString& name, FieldValue* value) = 0;
     virtual Outcome setField(const QString& name, const QString& value) = 0;
     // Runs a script's text with the window's script rules; the detail of a
     // failure names the line ("line 3: Invalid register data!").

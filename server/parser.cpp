@@ -31,6 +31,7 @@ constexpr Entry kTable[] = {
     {CommandId::RegisterValue, "REGister:VALue", "nn", "n"},
     {CommandId::RegisterDump, "REGister:DUMP", nullptr, ""},
     {CommandId::Field, "FIELD", "tt", "t"},
+    {CommandId::FieldText, "FIELD:TEXT", nullptr, "t"},
     {CommandId::ScriptRun, "SCRipt:RUN", "b", nullptr},
     {CommandId::BoardSoftReset, "BOARD:RESet:SOFT", "", nullptr},
     {CommandId::BoardReconnect, "BOARD:RECOnnect", "", nullptr},

@@ -38,6 +38,7 @@ enum class CommandId : std::uint8_t {
     RegisterValue,
     RegisterDump,
     Field,
+    FieldText,
     ScriptRun,
     BoardSoftReset,
     BoardReconnect,

@@ -99,9 +99,15 @@ void Server::drop(Client* c)
 }
 
 // The board's idle() may come in the middle of the window's own work: the
-// commands wait for the event loop.
+// commands wait for the event loop. At the end of a client's own command
+// (and anything else that happens inside a pump) the running pump just goes
+// round once more, with no event posted per command.
 void Server::schedulePump()
 {
+    if (pumping_) {
+        pumpAgain_ = true;
+        return;
+    }
     if (pumpScheduled_) return;
     pumpScheduled_ = true;
     QMetaObject::invokeMethod(this, &Server::pump, Qt::QueuedConnection);
@@ -114,9 +120,11 @@ void Server::pump()
     pumping_ = true;
     for (bool progress = true; progress && !instrument_.busy();) {
         progress = false;
+        pumpAgain_ = false;
         // By index: clients accepted during a command's event loop join at the end.
         for (std::size_t i = 0; i < clients_.size() && !instrument_.busy(); ++i)
             progress = step(*clients_[i]) || progress;
+        progress = progress || pumpAgain_;
     }
     // A socket goes only here, when no command of any client runs: a pump may
     // have started inside that socket's readyRead.
@@ -138,7 +146,9 @@ bool Server::step(Client& c)
         c.session.run(command, &c.responses);
         if (c.gone) return true;
         if (c.nextUnit == c.units.size()) {
-            if (c.socket) c.socket->write(responseLine(c.responses));
+            // Sent now, not at the next turn of the event loop: a client
+            // waits for it before its next query.
+            if (c.socket && c.socket->write(responseLine(c.responses)) > 0) c.socket->flush();
             c.units.clear();
             c.nextUnit = 0;
             c.responses.clear();

@@ -62,6 +62,7 @@ private:
     std::vector<std::unique_ptr<Client>> clients_;
     bool pumpScheduled_ = false;
     bool pumping_ = false;
+    bool pumpAgain_ = false; // work came up during a pump
 };
 
 } // namespace evm::scpi

@@ -16,6 +16,12 @@ QByteArray lineText(const QString& text)
     return bytes;
 }
 
+// String response data: in double quotes, a quote inside doubled.
+QByteArray quoted(const QString& text)
+{
+    return '"' + lineText(text).replace('"', "\"\"") + '"';
+}
+
 int errorCode(Fault fault)
 {
     switch (fault) {
@@ -132,12 +138,18 @@ void Session::execute(const Command& c, QByteArrayList* responses)
     }
     case CommandId::Field:
         if (c.query) {
-            QString value;
-            if (succeeded(instrument_.field(text(c.texts[0]), &value))) responses->append(lineText(value));
+            FieldValue value;
+            if (succeeded(instrument_.field(text(c.texts[0]), &value)))
+                responses->append(number(int(value.value)));
         } else {
             succeeded(instrument_.setField(text(c.texts[0]), text(c.texts[1])));
         }
         break;
+    case CommandId::FieldText: {
+        FieldValue value;
+        if (succeeded(instrument_.field(text(c.texts[0]), &value))) responses->append(quoted(value.text));
+        break;
+    }
     case CommandId::ScriptRun:
         succeeded(instrument_.runScript(c.texts[0]));
         break;

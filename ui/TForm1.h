@@ -112,6 +112,9 @@ public:
     template <class F> void guarded(F&& f);
     void reportError(const QString& text);
     void showReport(const evm::Report& r);
+    // While it answers true, reports are not shown: someone else (a remote
+    // client's error queue) receives them.
+    std::function<bool()> reportsElsewhere;
     // The clock role a master/slave box shows: its first item is slave.
     static evm::Role roleShown(const QComboBox* box);
 

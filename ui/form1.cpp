@@ -80,6 +80,7 @@ void TForm1::listenToBoard()
 // Each kind of report in the box the program has always used for it.
 void TForm1::showReport(const evm::Report& r)
 {
+    if (reportsElsewhere && reportsElsewhere()) return;
     switch (r.category) {
     case evm::ReportCategory::Communication:
     case evm::ReportCategory::Settings:

@@ -1,10 +1,12 @@
 #include "TForm1.h"
 #include "apperror.h"
 #include "appwindows.h"
-#include "globals.h"
-#include "evmversion.h"
-#include "termination.h"
+#include "boardservice.h"
 #include "dialogs.h"
+#include "evmversion.h"
+#include "globals.h"
+#include "remote.h"
+#include "termination.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,16 +14,21 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <iterator>
+#include <memory>
+#include <optional>
 
 namespace {
 
 constexpr char kCommand[] = "evmcontroller";
 
-// --help, --help-all and --version, answered before the window system is
-// touched, so that they work without a display. Returns only when none was
-// asked for.
-void answerHelpAndVersion(int argc, char** argv)
+// The program's own options, read before the window system is touched:
+// --help, --help-all and --version are answered here, so that they work
+// without a display, and a bad --listen address ends the program here,
+// before any window opens. Returns where to listen, if anywhere.
+std::optional<evm::scpi::ListenAddress> readCommandLine(int argc, char** argv)
 {
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
@@ -38,6 +45,14 @@ void answerHelpAndVersion(int argc, char** argv)
                        "library) and --menu (work in the per-user folder): see evmcontroller(1)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption listen(
+        QStringLiteral("listen"),
+        QStringLiteral("Serves the board to SCPI clients over TCP while the window runs: PORT on the "
+                       "loopback interface, or ADDR:PORT (0.0.0.0:5025, [::1]:5025); port 0 takes a free "
+                       "one. Prints \"listening on ADDR:PORT\". Anyone who can reach the port controls "
+                       "the board."),
+        QStringLiteral("[ADDR:]PORT"));
+    parser.addOption(listen);
     parser.parse(args); // other options are Qt's: QApplication takes them
     QString asked;
     if (parser.isSet(version))
@@ -46,8 +61,16 @@ void answerHelpAndVersion(int argc, char** argv)
         asked = QStringLiteral("--help-all");
     else if (parser.isSet(help))
         asked = QStringLiteral("--help");
-    else
-        return;
+    else if (!parser.isSet(listen))
+        return std::nullopt;
+    if (asked.isEmpty()) {
+        evm::scpi::ListenAddress where;
+        QString error;
+        if (evm::scpi::parseListenAddress(parser.value(listen), &where, &error)) return where;
+        const QByteArray line = QByteArray(kCommand) + ": --listen " + error.toLocal8Bit() + '\n';
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+        std::exit(2);
+    }
     // The texts want an application object; a bare one, under the command's name.
     int n = 1;
     char name[sizeof kCommand];
@@ -56,6 +79,7 @@ void answerHelpAndVersion(int argc, char** argv)
     QCoreApplication app(n, bare);
     QCoreApplication::setApplicationVersion(QStringLiteral(EVM_VERSION));
     parser.process(QStringList{QLatin1String(kCommand), asked}); // prints and ends the program
+    return std::nullopt;
 }
 
 // The program's icon in the title bar and the task bar, and the desktop entry
@@ -75,7 +99,7 @@ void setDesktopIdentity()
 
 int main(int argc, char** argv)
 {
-    answerHelpAndVersion(argc, argv);
+    const std::optional<evm::scpi::ListenAddress> listen = readCommandLine(argc, argv);
     // A problem the launcher met (a board choice that names nothing usable, no
     // folder to work in), for the window to show: a start from the menu has
     // no terminal to read it on. Not handed on to anything the program starts.
@@ -90,9 +114,36 @@ int main(int argc, char** argv)
     // wait ends, the board is closed once, and the program ends normally.
     evm::Termination termination;
     int rc = 0;
+    std::unique_ptr<evm::scpi::BoardService> service;
     try {
         CreateAppWindows();
         QObject::connect(&termination, &evm::Termination::received, Form1, [] { Form1->close(); });
+        if (listen) {
+            // Listening before the main window shows, so that a port in use
+            // ends the program at once; clients wait until the start-up
+            // sequence, the board's first operation, has ended.
+            service = std::make_unique<evm::scpi::BoardService>(Form1->board());
+            followRemoteClients(*Form1, service->instrument());
+            evm::scpi::BoardInstrument& instrument = service->instrument();
+            instrument.holdClients(true);
+            QObject::connect(
+                Form1, &TForm1::startingUp, &instrument,
+                [&instrument] {
+                    QObject::connect(
+                        &Form1->board(), &evm::Board::idle, &instrument,
+                        [&instrument] { instrument.holdClients(false); }, Qt::SingleShotConnection);
+                },
+                Qt::SingleShotConnection);
+            QString error;
+            if (!service->listen(*listen, &error)) {
+                const QByteArray line = QByteArray(kCommand) + ": " + error.toLocal8Bit() + '\n';
+                std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+                service.reset();
+                DestroyAppWindows();
+                return 2;
+            }
+            evm::scpi::announce(service->address());
+        }
         if (!startProblem.isEmpty())
             // Before the start-up sequence, whose own boxes (such as "Cannot
             // load DLL") it explains.
@@ -109,6 +160,7 @@ int main(int argc, char** argv)
                               apperr::withFullStop(QString::fromUtf8(e.what())));
         rc = 1;
     }
+    service.reset(); // its clients go before the board they use
     DestroyAppWindows();
     return rc;
 }

@@ -53,11 +53,11 @@ public:
         log << QStringLiteral("dump");
         return {};
     }
-    Outcome field(const QString& name, QString* value) override
+    Outcome field(const QString& name, FieldValue* value) override
     {
         if (name != QLatin1String("DAC_ATT")) return {Fault::BadValue, QStringLiteral("no field ") + name};
         log << QStringLiteral("get ") + name;
-        *value = attenuation_;
+        *value = {attenuation_.toUInt(), QStringLiteral("DAC_ATT = \"%1\"").arg(attenuation_)};
         return {};
     }
     Outcome setField(const QString& name, const QString& value) override
@@ -96,7 +96,7 @@ private:
         return {};
     }
     bool busy_ = false;
-    QString attenuation_ = QStringLiteral("0dB");
+    QString attenuation_ = QStringLiteral("0");
 };
 
 // A client's socket, connected to the server under test.
@@ -229,10 +229,11 @@ void TestServer::commands_data()
     QTest::newRow("dump") << QByteArray("REG:DUMP?") << QStringList{dumpLine()} << none << "dump";
     QTest::newRow("board") << QByteArray("BOARD:INT?;RES:SOFT;:BOARD:RECO;*RST") << QStringList{"IIC,76"}
                            << none << "srst|reconnect|mrst";
-    QTest::newRow("field") << QByteArray("FIELD DAC_ATT,-10.5 dB;FIELD? \"DAC_ATT\";FIELD? NOPE")
-                           << QStringList{"-10.5 dB"}
+    QTest::newRow("field") << QByteArray(
+                                  "FIELD DAC_ATT,12 ;FIELD? \"DAC_ATT\";FIELD:TEXT? DAC_ATT;TEXT? NOPE")
+                           << QStringList{"12;\"DAC_ATT = \"\"12\"\"\""}
                            << QStringList{"-224,\"Illegal parameter value; no field NOPE\""}
-                           << "set DAC_ATT -10.5 dB|get DAC_ATT";
+                           << "set DAC_ATT 12|get DAC_ATT|get DAC_ATT";
     QTest::newRow("hardware error") << QByteArray("REG:VAL 0xEE,1;VAL? 0xEE;VAL? 2") << QStringList{"2"}
                                     << QStringList{"-240,\"Hardware error; WRERR0021\"",
                                                    "-240,\"Hardware error; RDERR0021\""}
