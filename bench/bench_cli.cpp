@@ -1,4 +1,4 @@
-// evmctl against its floor, as fresh processes on the simulated board: one
+// evm2280 against its floor, as fresh processes on the simulated board: one
 // register read against a bare QtCore program that loads the library and calls
 // _init and _close; and a 100k-line script, whose cost above the library calls
 // is the program's overhead per line. Medians of alternating runs. Prints
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QDir bin(QCoreApplication::applicationDirPath());
-    const QString evmctl = bin.filePath(QStringLiteral("evmctl"));
+    const QString evm2280 = bin.filePath(QStringLiteral("evm2280"));
     const QString floor = bin.filePath(QStringLiteral("bench_cli_floor"));
 
     QTemporaryDir dir; // no EVM2280.ini: the window's defaults (SPI)
@@ -87,17 +87,17 @@ int main(int argc, char** argv)
     empty.close();
 
     // Warm the file cache for both programs and the library.
-    r.run(evmctl, {QStringLiteral("read"), QStringLiteral("0x41")});
+    r.run(evm2280, {QStringLiteral("read"), QStringLiteral("0x41")});
     r.run(floor, {});
 
     constexpr int kReadRuns = 21;
     std::vector<double> read, bare;
     for (int i = 0; i < kReadRuns; ++i) {
-        read.push_back(r.run(evmctl, {QStringLiteral("read"), QStringLiteral("0x41")}));
+        read.push_back(r.run(evm2280, {QStringLiteral("read"), QStringLiteral("0x41")}));
         bare.push_back(r.run(floor, {}));
     }
     const double readMs = median(read), bareMs = median(bare);
-    std::printf("evmctl read 0x41: %.2f ms; bare QtCore program (load, _init, _close): %.2f ms; "
+    std::printf("evm2280 read 0x41: %.2f ms; bare QtCore program (load, _init, _close): %.2f ms; "
                 "ratio %.2fx (bar 1.5x), medians of %d runs each\n",
                 readMs, bareMs, readMs / bareMs, kReadRuns);
 
@@ -105,15 +105,15 @@ int main(int argc, char** argv)
     std::vector<double> script, noScript, loop, noLoop;
     const QString lines = QString::number(kLines);
     for (int i = 0; i < kScriptRuns; ++i) {
-        script.push_back(r.run(evmctl, {QStringLiteral("run"), QStringLiteral("big.csv")}));
-        noScript.push_back(r.run(evmctl, {QStringLiteral("run"), QStringLiteral("empty.csv")}));
+        script.push_back(r.run(evm2280, {QStringLiteral("run"), QStringLiteral("big.csv")}));
+        noScript.push_back(r.run(evm2280, {QStringLiteral("run"), QStringLiteral("empty.csv")}));
         loop.push_back(r.run(floor, {lines}));
         noLoop.push_back(r.run(floor, {}));
     }
     const double runMs = median(script) - median(noScript);
     const double callsMs = median(loop) - median(noLoop);
     std::printf(
-        "evmctl run, %d lines: %.1f ms above an empty script; the same %d library calls alone: %.1f ms; "
+        "evm2280 run, %d lines: %.1f ms above an empty script; the same %d library calls alone: %.1f ms; "
         "program overhead %.3f us per line (bar 1 us), medians of %d runs each\n",
         kLines, runMs, kLines, callsMs, (runMs - callsMs) * 1000.0 / kLines, kScriptRuns);
     return 0;

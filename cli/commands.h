@@ -1,5 +1,5 @@
 #pragma once
-// The commands of evmctl.
+// The commands of evm2280.
 
 #include "options.h"
 

@@ -1,4 +1,4 @@
-// evmctl: the EVM board from the shell, through the same board core and
+// evm2280: the EVM board from the shell, through the same board core and
 // board library as the window, without any window.
 
 #include "commands.h"
@@ -12,7 +12,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     evm::ignoreFileSizeSignal(); // "dump FILE" beyond the size limit fails with a message
-    QCoreApplication::setApplicationName(QStringLiteral("evmctl"));
+    QCoreApplication::setApplicationName(QStringLiteral("evm2280"));
     QCoreApplication::setApplicationVersion(QStringLiteral(EVM_VERSION));
     QString error;
     const std::optional<evm::cli::Invocation> inv = evm::cli::parseCommandLine(app.arguments(), &error);

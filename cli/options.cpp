@@ -11,7 +11,7 @@ namespace {
 const char* const kDescription =
     "Drives the EVM board through the board library, as the EVM Controller window does.\n"
     "The interface and device address come from EVM2280.ini in the current directory\n"
-    "unless -i or -a is given; evmctl never writes that file.\n"
+    "unless -i or -a is given; evm2280 never writes that file.\n"
     "\n"
     "Commands:\n"
     "  info                 library version, port, interface, device address\n"
@@ -96,7 +96,7 @@ std::optional<Invocation> parseCommandLine(const QStringList& arguments, QString
         return std::nullopt;
     }
     if (args.size() < syntax->minArgs || args.size() > syntax->maxArgs) {
-        *error = QStringLiteral("usage: evmctl [-i iic|spi] [-a ADDR] %1").arg(QLatin1String(syntax->usage));
+        *error = QStringLiteral("usage: evm2280 [-i iic|spi] [-a ADDR] %1").arg(QLatin1String(syntax->usage));
         return std::nullopt;
     }
 

@@ -1,5 +1,5 @@
 #pragma once
-// evmctl's command line: the options, the command and its arguments, checked
+// evm2280's command line: the options, the command and its arguments, checked
 // before anything touches the board.
 
 #include "boardtypes.h"

@@ -9,7 +9,7 @@ namespace evm::cli {
 
 void printError(const QString& text)
 {
-    const QByteArray line = "evmctl: " + text.toLocal8Bit() + '\n';
+    const QByteArray line = "evm2280: " + text.toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
     std::fflush(stderr);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// One run of evmctl against the board: the settings the window would use,
+// One run of evm2280 against the board: the settings the window would use,
 // the board's start-up, and the error policy of a command-line tool. The
 // board is closed once, whatever happens, a terminating signal included.
 
@@ -29,7 +29,7 @@ public:
     // _close, once.
     void close();
 
-    // "evmctl: text" on standard error; the run ends with status 2.
+    // "evm2280: text" on standard error; the run ends with status 2.
     void fail(const QString& text);
     // Prints the count of the communication errors after the first.
     void finish();
@@ -48,7 +48,7 @@ private:
     int transferFailures_ = 0;
 };
 
-// Writes to standard error, prefixed "evmctl: ".
+// Writes to standard error, prefixed "evm2280: ".
 void printError(const QString& text);
 
 } // namespace evm::cli

@@ -1,4 +1,4 @@
-// evmctl, run as a process on the simulator: what it prints, what reaches the
+// evm2280, run as a process on the simulator: what it prints, what reaches the
 // chip (the simulator's trace file), and that it does what the window does.
 
 #include "fixture.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-const QByteArray kRdErr21 = "evmctl: Communication error: RDERR0021\nPlease check interface setting.\n";
+const QByteArray kRdErr21 = "evm2280: Communication error: RDERR0021\nPlease check interface setting.\n";
 const QByteArray kBadRecord = "Invalid record was found on the Register setting file.";
 
 struct Result {
@@ -22,7 +22,7 @@ struct Result {
     QByteArray err;
 };
 
-// evmctl in a folder of its own, its simulator configured through
+// evm2280 in a folder of its own, its simulator configured through
 // HXBUS_SIM_CONFIG with a trace file there.
 class Tool {
 public:
@@ -31,7 +31,7 @@ public:
         writeFile("sim.ini", "trace = " + QDir(dir).filePath("trace.txt").toLocal8Bit() + "\n" + config);
     }
 
-    Result run(const QStringList& args, const QString& program = QStringLiteral(EVMCTL_PATH))
+    Result run(const QStringList& args, const QString& program = QStringLiteral(EVM2280_PATH))
     {
         QFile::remove(path("trace.txt"));
         QProcess p;
@@ -43,7 +43,7 @@ public:
         p.start(program, args);
         Result r;
         if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit) {
-            qWarning() << "evmctl did not finish" << args << p.errorString();
+            qWarning() << "evm2280 did not finish" << args << p.errorString();
             return r;
         }
         r.exit = p.exitCode();
@@ -103,7 +103,7 @@ void verifyClosedOnce(const Tool& tool)
 
 } // namespace
 
-class TestEvmctl : public QObject {
+class TestEvm2280 : public QObject {
     Q_OBJECT
 private slots:
     void commands_data();
@@ -118,7 +118,7 @@ private slots:
     void reset();
 };
 
-void TestEvmctl::commands_data()
+void TestEvm2280::commands_data()
 {
     QTest::addColumn<QByteArray>("ini");    // EVM2280.ini; empty: none
     QTest::addColumn<QByteArray>("config"); // the simulator's
@@ -165,41 +165,41 @@ void TestEvmctl::commands_data()
     // Trouble on the board: reported, counted, and the library closed once.
     QTest::newRow("no board") << QByteArray() << QByteArray("present = 0")
                               << QStringList{"write", "0x48", "0"} << 2 << QByteArray()
-                              << QByteArray("evmctl: No EVM was found\n")
+                              << QByteArray("evm2280: No EVM was found\n")
                               << QStringLiteral("init port=0 kind=3 addr=0x00 -> 0") << QStringList{};
     QTest::newRow("failed write") << QByteArray() << QByteArray("fail_write = 0:0x48:0x1F")
                                   << QStringList{"write", "0x48", "1"} << 2 << QByteArray()
-                                  << QByteArray("evmctl: Communication error: WRERR001F\n") << spi
+                                  << QByteArray("evm2280: Communication error: WRERR001F\n") << spi
                                   << QStringList{"48=01"};
     QTest::newRow("failed board set-up, read still printed")
         << QByteArray() << QByteArray("fail_write = 7:*:6") << QStringList{"read", "0x41"} << 2
         << QByteArray("0x41, 0x00\n")
-        << QByteArray("evmctl: Communication error: SPERR0006\nevmctl: 10 more communication errors\n") << spi
+        << QByteArray("evm2280: Communication error: SPERR0006\nevm2280: 10 more communication errors\n") << spi
         << QStringList{};
     QTest::newRow("every failure counted")
         << QByteArray() << QByteArray("fail_read = *:0x1F") << QStringList{"dump"} << 2 << QByteArray()
-        << QByteArray("evmctl: Communication error: RDERR001F\nPlease check interface setting.\n"
-                      "evmctl: 30 more communication errors\n")
+        << QByteArray("evm2280: Communication error: RDERR001F\nPlease check interface setting.\n"
+                      "evm2280: 30 more communication errors\n")
         << spi << QStringList{};
 
     // Trouble in the arguments: found before the library is loaded.
     QTest::newRow("data above 0xFF") << QByteArray() << QByteArray() << QStringList{"write", "0x48", "0x100"}
-                                     << 2 << QByteArray() << QByteArray("evmctl: Invalid register data!\n")
+                                     << 2 << QByteArray() << QByteArray("evm2280: Invalid register data!\n")
                                      << QString() << QStringList{};
     QTest::newRow("address outside the interface")
         << QByteArray() << QByteArray() << QStringList{"-i", "iic", "-a", "0x50", "read", "0x41"} << 2
-        << QByteArray() << QByteArray("evmctl: Invalid device address 0x50 for IIC (0x4C..0x4F)\n")
+        << QByteArray() << QByteArray("evm2280: Invalid device address 0x50 for IIC (0x4C..0x4F)\n")
         << QString() << QStringList{};
     QTest::newRow("missing script") << QByteArray() << QByteArray() << QStringList{"run", "none.csv"} << 2
-                                    << QByteArray() << QByteArray("evmctl: none.csv: File not exist.\n")
+                                    << QByteArray() << QByteArray("evm2280: none.csv: File not exist.\n")
                                     << QString() << QStringList{};
     QTest::newRow("missing argument")
         << QByteArray() << QByteArray() << QStringList{"write", "0x48"} << 2 << QByteArray()
-        << QByteArray("evmctl: usage: evmctl [-i iic|spi] [-a ADDR] write ADDR DATA\n") << QString()
+        << QByteArray("evm2280: usage: evm2280 [-i iic|spi] [-a ADDR] write ADDR DATA\n") << QString()
         << QStringList{};
 }
 
-void TestEvmctl::commands()
+void TestEvm2280::commands()
 {
     QFETCH(QByteArray, ini);
     QFETCH(QByteArray, config);
@@ -232,20 +232,20 @@ void TestEvmctl::commands()
     QCOMPARE(QFileInfo(tool.path("EVM2280.ini")).lastModified(), iniTime);
 }
 
-void TestEvmctl::withoutLibrary()
+void TestEvm2280::withoutLibrary()
 {
     // A copy of the program in a folder without the board library.
     QTemporaryDir dir;
-    const QString copy = QDir(dir.path()).filePath("evmctl");
-    QVERIFY(QFile::copy(QStringLiteral(EVMCTL_PATH), copy));
+    const QString copy = QDir(dir.path()).filePath("evm2280");
+    QVERIFY(QFile::copy(QStringLiteral(EVM2280_PATH), copy));
     Tool tool(dir.path());
     const Result r = tool.run({"read", "0x41"}, copy);
-    QCOMPARE(r.err, QByteArray("evmctl: Cannot load DLL\n"));
+    QCOMPARE(r.err, QByteArray("evm2280: Cannot load DLL\n"));
     QCOMPARE(r.exit, 2);
     QVERIFY(r.out.isEmpty());
 }
 
-void TestEvmctl::runTrafficAsWindow_data()
+void TestEvm2280::runTrafficAsWindow_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QStringList>("writes");
@@ -257,13 +257,13 @@ void TestEvmctl::runTrafficAsWindow_data()
                                   << QStringList{"41=05", "48=C8", "5E=07", "40=C1"} << QByteArray();
     QTest::newRow("stopped at a bad line")
         << QByteArray("0x41, 0x05\n0x42, 0x10\n0x43, 0x100\n0x44, 0x01\n") << QStringList{"41=05", "42=10"}
-        << QByteArray("evmctl: s.csv:3: Invalid register data!\n");
+        << QByteArray("evm2280: s.csv:3: Invalid register data!\n");
     QTest::newRow("bad line after a wait")
         << QByteArray("0x41, 0x05\nsleep, 1\nsleep\n0x44, 0x01\n") << QStringList{"41=05"}
-        << QByteArray("evmctl: s.csv:3: Invalid sleep time.\n");
+        << QByteArray("evm2280: s.csv:3: Invalid sleep time.\n");
 }
 
-void TestEvmctl::runTrafficAsWindow()
+void TestEvm2280::runTrafficAsWindow()
 {
     QFETCH(QByteArray, script);
     QFETCH(QStringList, writes);
@@ -297,14 +297,14 @@ void TestEvmctl::runTrafficAsWindow()
     verifyClosedOnce(tool);
 }
 
-void TestEvmctl::dumpAsWindow_data()
+void TestEvm2280::dumpAsWindow_data()
 {
     QTest::addColumn<int>("failingRead"); // 0: none
     QTest::newRow("chip answers") << 0;
     QTest::newRow("a read fails") << 0x42;
 }
 
-void TestEvmctl::dumpAsWindow()
+void TestEvm2280::dumpAsWindow()
 {
     QFETCH(int, failingRead);
     AppFixture app;
@@ -332,7 +332,7 @@ void TestEvmctl::dumpAsWindow()
     QCOMPARE(r.out, failingRead ? QByteArray() : QByteArray(window).replace("\r\n", "\n"));
 }
 
-void TestEvmctl::compare()
+void TestEvm2280::compare()
 {
     QTemporaryDir dir;
     Tool tool(dir.path());
@@ -349,7 +349,7 @@ void TestEvmctl::compare()
         QByteArray err;
         bool board;
     };
-    const QByteArray bad = "evmctl: c.csv:2: " + kBadRecord + "\n";
+    const QByteArray bad = "evm2280: c.csv:2: " + kBadRecord + "\n";
     const QList<Case> cases = {
         {{"compare", "a.csv"}, 0, {}, {}, true},
         {{"compare", "a.csv", "a.csv"}, 0, {}, {}, false},
@@ -357,7 +357,7 @@ void TestEvmctl::compare()
         {{"compare", "b.csv"}, 1, "0x43: 0x01 0x00  cInvDAC1: REVDA1\n", {}, true},
         {{"compare", "a.csv", "c.csv"}, 2, {}, bad, false},
         {{"compare", "c.csv"}, 2, {}, bad, false},
-        {{"compare", "a.csv", "none.csv"}, 2, {}, "evmctl: none.csv: No such file or directory\n", false},
+        {{"compare", "a.csv", "none.csv"}, 2, {}, "evm2280: none.csv: No such file or directory\n", false},
     };
     for (const Case& c : cases) {
         const Result r = tool.run(c.args);
@@ -374,7 +374,7 @@ void TestEvmctl::compare()
     }
 }
 
-void TestEvmctl::reset_data()
+void TestEvm2280::reset_data()
 {
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<QStringList>("args");
@@ -385,7 +385,7 @@ void TestEvmctl::reset_data()
     QTest::newRow("SRST over IIC") << kIic << QStringList{"reset", "--soft"} << QStringList{"40=80"} << 31;
 }
 
-void TestEvmctl::reset()
+void TestEvm2280::reset()
 {
     QFETCH(QByteArray, ini);
     QFETCH(QStringList, args);
@@ -402,5 +402,5 @@ void TestEvmctl::reset()
     verifyClosedOnce(tool);
 }
 
-QTEST_MAIN(TestEvmctl)
-#include "tst_evmctl.moc"
+QTEST_MAIN(TestEvm2280)
+#include "tst_evm2280.moc"
