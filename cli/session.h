@@ -3,8 +3,9 @@
 // the board's start-up, and the error policy of a command-line tool. The
 // board is closed once, whatever happens, a terminating signal included.
 
-#include "options.h"
 #include "board.h"
+#include "options.h"
+#include "output.h"
 #include "termination.h"
 
 #include <QObject>
@@ -22,6 +23,8 @@ public:
     // then -i and -a. False (reported) for a device address outside the
     // interface's range.
     bool configure(const Invocation& inv);
+    // Every transfer on standard error as it happens (-v).
+    void traceTransfers();
     // The board's start-up as the window makes it, without the start-up
     // script and without reading the registers back. False (reported) when
     // the library cannot be used or no board was found.
@@ -33,11 +36,14 @@ public:
     void fail(const QString& text);
     // Prints the count of the communication errors after the first.
     void finish();
-    bool troubled() const { return troubled_; }
+    bool troubled() const { return troubled_ || out.failed(); }
     // Failed transfers so far.
     int failures() const { return transferFailures_; }
 
     Board board;
+    Output out;
+    // What a script's reports are about ("setup.csv", "<stdin>"), put before them.
+    QString scriptName;
 
 private:
     void onReport(const Report& r);
@@ -47,8 +53,5 @@ private:
     bool troubled_ = false;
     int transferFailures_ = 0;
 };
-
-// Writes to standard error, prefixed "evm2280: ".
-void printError(const QString& text);
 
 } // namespace evm::cli

@@ -98,6 +98,9 @@ public:
     // Writes a field of a register, the other bits from the image. A
     // converter's master/slave field routes the board's clocks after it.
     void writeField(unsigned reg, int shift, int width, unsigned value);
+    // The same with the other bits from `others`: a front end that has not
+    // read the registers back (a command line) reads the register first.
+    void writeField(unsigned reg, int shift, int width, unsigned value, std::uint8_t others);
     // The board's clock routing for a converter's role (board-control
     // registers 0x37 for the DAC, 0x34 and 0x36 for the ADC).
     void routeClock(Converter c, Role role);
