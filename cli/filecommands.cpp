@@ -12,10 +12,12 @@
 #include <QJsonDocument>
 
 #include <cerrno>
-#include <cstdio>
 
 namespace evm::cli {
 namespace {
+
+// Standard input's descriptor on every platform the program runs on.
+constexpr int kStdinDescriptor = 0;
 
 bool isStandardStream(const QString& path)
 {
@@ -28,7 +30,7 @@ std::unique_ptr<QFile> openInput(const QString& path, QString* reason)
 {
     auto file = std::make_unique<QFile>();
     if (isStandardStream(path)) {
-        if (file->open(fileno(stdin), QIODevice::ReadOnly)) return file;
+        if (file->open(kStdinDescriptor, QIODevice::ReadOnly)) return file;
     } else {
         file->setFileName(path);
         if (QFileInfo(path).isDir()) {

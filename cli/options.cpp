@@ -120,8 +120,8 @@ Parsed parseCommandLine(const QStringList& arguments)
     }
     if (parser.isSet(version)) return {Parsed::Version, {}, QStringLiteral("evm2280 " EVM_VERSION "\n")};
     if (parser.isSet(board))
-        return error(QStringLiteral("--board is taken by the installed command; this program uses the board "
-                                    "library the library search finds"));
+        return error(QStringLiteral("--board goes first, where the installed command takes it; this program "
+                                    "loads the board library the library search finds"));
 
     QStringList args = parser.positionalArguments();
     if (args.isEmpty()) return error(QStringLiteral("no command given (try --help)"));
