@@ -27,10 +27,9 @@
 namespace {
 
 // The server and the tool as they are started, from the program's folder.
-const QStringList kServerCommand = {QStringLiteral("evmcontroller"), QStringLiteral("--listen"),
-                                    QStringLiteral("127.0.0.1:0"), QStringLiteral("-platform"),
-                                    QStringLiteral("offscreen")};
-const QStringList kToolRead = {QStringLiteral("evmctl"), QStringLiteral("read"), QStringLiteral("0x41")};
+const QStringList kServerCommand = {QStringLiteral("evm2280"), QStringLiteral("serve"),
+                                    QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")};
+const QStringList kToolRead = {QStringLiteral("evm2280"), QStringLiteral("read"), QStringLiteral("0x41")};
 
 const QByteArray kQuery = "REGister:VALue? 0x41\n";
 constexpr int kBatch = 2000;  // round trips per batch, one client

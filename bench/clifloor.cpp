@@ -1,5 +1,5 @@
-// The floor under evmctl's figures: a bare QtCore program that loads the board
-// library by its bare name as evmctl does, calls _init and _close, and with a
+// The floor under evm2280's figures: a bare QtCore program that loads the board
+// library by its bare name as evm2280 does, calls _init and _close, and with a
 // count N makes N register writes in between (the library calls of an N-line
 // script, in bench_cli's order). Exit status 0 once the board was open.
 
@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     if (!init || !close || !write) return 2;
 
     unsigned char settings[64] = {};
-    const std::int32_t spi = 3, word56 = 3; // the link record evmctl sends by default
+    const std::int32_t spi = 3, word56 = 3; // the link record evm2280 sends by default
     std::memcpy(settings, &spi, 4);
     std::memcpy(settings + 56, &word56, 4);
     if (init(0, settings) == 0) return 2;

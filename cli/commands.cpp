@@ -1,177 +1,171 @@
 #include "commands.h"
 
-#include "session.h"
 #include "apperror.h"
+#include "attenuationmath.h"
+#include "format.h"
+#include "handlers.h"
 #include "linktext.h"
-#include "snapshotcompare.h"
+#include "registermap.h"
+#include "session.h"
 #include "termination.h"
-
-#include <QFile>
-#include <QFileInfo>
-
-#include <cstdio>
 
 namespace evm::cli {
 namespace {
 
-void printOut(const QByteArray& bytes)
-{
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-}
-
-void printLine(const QString& line)
-{
-    printOut(line.toLocal8Bit() + '\n');
-}
-
-// Script errors name their line, the rest is said as the window says it.
-class ScriptReport : public ScriptEvents {
-public:
-    ScriptReport(Session& session, const QString& path) : session_(session), path_(path) {}
-    bool stoppedAt(qint64 index, const QString& text) override
-    {
-        session_.fail(QStringLiteral("%1:%2: %3").arg(path_).arg(index + 1).arg(text));
-        return true;
-    }
-
-private:
-    Session& session_;
-    QString path_;
-};
-
-void info(Session& s)
-{
-    const std::optional<int> v = s.board.libraryVersion();
-    const bool iic = s.board.interface() == Interface::Iic;
-    printLine(QStringLiteral("library: ") + (v ? evmlink::versionText(*v) : QStringLiteral("0.0.0.0")));
-    printLine(QStringLiteral("port: %1").arg(s.board.port()));
-    printLine(QStringLiteral("interface: ") + (iic ? QStringLiteral("IIC") : QStringLiteral("SPI")));
-    printLine(QStringLiteral("address: ") + evmlink::hex2(unsigned(s.board.deviceAddress())));
-}
-
-void readRegister(Session& s, std::int32_t address)
-{
-    const int before = s.failures();
-    const std::uint8_t v = s.board.ReadRegister(address);
-    // Standard output carries only what the chip answered.
-    if (s.failures() == before) printLine(evmlink::recordLine(unsigned(address), v));
-}
-
-void dump(Session& s, const QString& path)
-{
-    if (!path.isEmpty()) {
-        s.board.saveSnapshot(path); // as the window saves it, whatever the reads gave
-        return;
-    }
-    const int before = s.failures();
-    const auto values = s.board.readAll();
-    if (s.failures() == before) printOut(Board::snapshotText(values, "\n"));
-}
-
-void reset(Session& s, bool soft)
-{
-    // The chip is written what the window writes after its start-up: the
-    // image of 0x40 as the read-back (IIC) or the defaults (SPI) leave it.
-    const int before = s.failures();
-    s.board.readBack();
-    if (s.failures() != before) return;
-    if (soft)
-        s.board.softReset();
-    else
-        s.board.masterReset();
-}
-
-bool readSnapshotFile(Session& session, const QString& path, compare::Values* values)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        session.fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    compare::Problem problem;
-    if (compare::read(&file, values, &problem)) return true;
-    session.fail(problem.line > 0 ? QStringLiteral("%1:%2: %3").arg(path).arg(problem.line).arg(problem.text)
-                                  : QStringLiteral("%1: %2").arg(path, problem.text));
-    return false;
-}
-
-int printDifferences(const compare::Values& a, const compare::Values& b)
-{
-    const QList<compare::Difference> d = compare::differences(a, b);
-    for (const compare::Difference& x : d) printLine(compare::describe(x));
-    return d.isEmpty() ? 0 : 1;
-}
-
-int runCommand(Session& s, const Invocation& inv, const compare::Values& fileA)
+// One case per command of the command table (options.cpp).
+int dispatch(Session& s, const Invocation& inv, Inputs& in)
 {
     switch (inv.command) {
     case Command::Info:
-        info(s);
-        break;
+        return info(s, inv);
     case Command::Read:
-        readRegister(s, inv.address);
-        break;
+        return read(s, inv);
     case Command::Write:
-        s.board.WriteRegister(unsigned(inv.address), inv.data);
-        break;
-    case Command::Run: {
-        ScriptReport events(s, inv.fileA);
-        s.board.runScript(inv.fileA, &events);
-        break;
-    }
+        return write(s, inv);
+    case Command::Get:
+        return get(s, inv);
+    case Command::Set:
+        return set(s, inv);
+    case Command::Fields:
+        return listFields(s, inv);
+    case Command::Run:
+        return run(s, inv, in);
     case Command::Dump:
-        dump(s, inv.fileA);
-        break;
-    case Command::Compare: {
-        const int before = s.failures();
-        const compare::Values chip = compare::fromChip(s.board.readAll());
-        if (s.failures() == before) return printDifferences(fileA, chip);
-        break;
-    }
+        return dump(s, inv);
+    case Command::Compare:
+        return compareWith(s, inv, in, true);
     case Command::Reset:
-        reset(s, inv.soft);
-        break;
+        return reset(s, inv);
+    case Command::Watch:
+        return watch(s, inv);
+    case Command::Serve:
+        return serve(s, inv);
     }
     return 0;
 }
 
 } // namespace
 
+std::optional<std::uint8_t> ChipBytes::at(int address)
+{
+    if (failed_) return std::nullopt;
+    std::optional<std::uint8_t>& b = bytes_[address & 0xFF];
+    if (!b) {
+        const int before = s_.failures();
+        const std::uint8_t v = s_.board.ReadRegister(address);
+        // Only what the chip answered counts.
+        if (s_.failures() != before) {
+            failed_ = true;
+            return std::nullopt;
+        }
+        b = v;
+    }
+    return b;
+}
+
+std::optional<bool> ChipBytes::wide()
+{
+    static const fields::Field& dams = *fields::find(u"DAMS");
+    const std::optional<std::uint8_t> b = at(dams.reg);
+    if (!b) return std::nullopt;
+    return atten::isWide(*b);
+}
+
+int info(Session& s, const Invocation& inv)
+{
+    if (inv.json)
+        s.out.json(infoJson(s.board));
+    else
+        for (const QString& line : infoLines(s.board)) s.out.line(line);
+    return 0;
+}
+
+int read(Session& s, const Invocation& inv)
+{
+    QList<RegisterValue> values;
+    for (const Target& t : inv.targets) {
+        // A register each time it is named: a flag register may change between reads.
+        ChipBytes chip(s);
+        if (const auto v = chip.at(t.address)) values.append({t.address, *v});
+    }
+    if (inv.json) {
+        s.out.json(registersJson(values));
+        return 0;
+    }
+    for (const RegisterValue& r : values) s.out.line(evmlink::recordLine(unsigned(r.address), r.value));
+    return 0;
+}
+
+int write(Session& s, const Invocation& inv)
+{
+    const int reg = inv.targets[0].address;
+    std::uint8_t data = inv.data;
+    if (inv.mask) {
+        ChipBytes chip(s);
+        const std::optional<std::uint8_t> old = chip.at(reg);
+        if (!old) return 0; // nothing is written over bits that could not be read
+        data = regs::merged(*old, inv.data, *inv.mask);
+    }
+    const int before = s.failures();
+    s.board.WriteRegister(unsigned(reg), data);
+    if (!inv.verify || s.failures() != before) return 0;
+    ChipBytes chip(s);
+    const std::optional<std::uint8_t> back = chip.at(reg);
+    if (back && *back != data)
+        s.fail(QStringLiteral("Verify failed at %1: wrote %2, read back %3")
+                   .arg(evmlink::hex2(unsigned(reg)), evmlink::hex2(data), evmlink::hex2(*back)));
+    return 0;
+}
+
+int reset(Session& s, const Invocation& inv)
+{
+    // The chip is written what the window writes after its start-up: the
+    // image of 0x40 as the read-back (IIC) or the defaults (SPI) leave it.
+    const int before = s.failures();
+    s.board.readBack();
+    if (s.failures() != before) return 0;
+    if (inv.soft)
+        s.board.softReset();
+    else
+        s.board.masterReset();
+    return 0;
+}
+
 int execute(const Invocation& inv)
 {
     Session s;
+    if (inv.verbose) s.traceTransfers();
     // Files first: a file that is no snapshot or script is found before
     // anything reaches the board.
-    compare::Values fileA{};
-    if (inv.command == Command::Compare) {
-        if (!readSnapshotFile(s, inv.fileA, &fileA)) return 2;
-        if (!inv.fileB.isEmpty()) {
-            compare::Values fileB{};
-            return readSnapshotFile(s, inv.fileB, &fileB) ? printDifferences(fileA, fileB) : 2;
-        }
-    }
-    if (inv.command == Command::Run && !QFileInfo(inv.fileA).isFile()) {
-        s.fail(inv.fileA + QStringLiteral(": File not exist."));
-        return 2;
+    Inputs in;
+    if (!prepare(s, inv, &in)) return 2;
+    // A listening address that cannot be used is found before the board is opened.
+    if (inv.command == Command::Serve && !checkListen(s, inv)) return 2;
+    int status = 0;
+    if (inv.command == Command::Compare && !inv.fileB.isEmpty()) {
+        status = compareWith(s, inv, in, false);
+        return s.out.flush() && !s.troubled() ? status : 2;
     }
     if (!s.configure(inv)) return 2;
 
-    int status = 0;
     if (s.open()) {
         try {
-            status = runCommand(s, inv, fileA);
+            status = dispatch(s, inv, in);
         } catch (const AppError& e) {
             s.fail(e.text());
         } catch (const std::exception& e) {
             s.fail(QString::fromLocal8Bit(e.what()));
         }
     } else if (inv.command == Command::Info && s.board.isLibraryLoaded()) {
-        info(s); // what the About box shows without a board: the version, port 0
+        info(s, inv); // what the About box shows without a board: the version, port 0
     }
+    s.out.flush();
     s.finish();
-    // A terminating signal ends the run as a shell expects: its name, and
-    // the status 128 + its number, after the board is closed.
-    const int signo = Termination::caught();
+    // A terminating signal ends a command as a shell expects: its name, and
+    // the status 128 + its number, after the board is closed. It is how
+    // watch and serve are meant to end: quietly, with success.
+    const bool endsBySignal = inv.command == Command::Watch || inv.command == Command::Serve;
+    const int signo = endsBySignal ? 0 : Termination::caught();
     if (signo != 0) printError(Termination::name(signo));
     s.close();
     if (signo != 0) return 128 + signo;

@@ -1,24 +1,18 @@
 #include "session.h"
 
+#include "format.h"
+
 #include <QEventLoop>
 #include <QTimer>
 
-#include <cstdio>
-
 namespace evm::cli {
-
-void printError(const QString& text)
-{
-    const QByteArray line = "evmctl: " + text.toLocal8Bit() + '\n';
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
-    std::fflush(stderr);
-}
 
 Session::Session()
 {
     // Nothing waits for an answer: an existing file is replaced, as shell tools do.
     board.question = [](const QString&, const QString&) { return true; };
-    // A wait (a script's sleep, a reset) ends at once on a terminating signal.
+    // A wait (a script's sleep, a reset, watch's interval) ends at once on a
+    // terminating signal.
     board.wait = [this](int ms) {
         if (ms <= 0 || Termination::caught() != 0) return;
         QEventLoop loop;
@@ -40,6 +34,20 @@ bool Session::configure(const Invocation& inv)
     // With both given the file has nothing to say for this run.
     if (!inv.interface || !inv.deviceAddress) board.loadSettings();
     return board.overrideInterface(inv.interface, inv.deviceAddress);
+}
+
+void Session::traceTransfers()
+{
+    connect(&board.transport(), &Transport::transferred, this,
+            [](int channel, int address, int value, bool write, int code) {
+                printTrace(transferLine(channel, address, value, write, code));
+            });
+}
+
+void Session::leaveReportsToClients()
+{
+    disconnect(&board, &Board::report, this, &Session::onReport);
+    disconnect(&board, &Board::transferFailed, this, &Session::countFailure);
 }
 
 bool Session::open()
@@ -77,6 +85,8 @@ void Session::onReport(const Report& r)
         printError(r.text); // the window, too, goes on with its defaults
         break;
     case ReportCategory::Script:
+        fail(scriptName.isEmpty() ? r.text : scriptName + QLatin1String(": ") + r.text);
+        break;
     case ReportCategory::Connection:
     case ReportCategory::File:
         fail(r.text);

@@ -1,10 +1,11 @@
 #pragma once
-// One run of evmctl against the board: the settings the window would use,
+// One run of evm2280 against the board: the settings the window would use,
 // the board's start-up, and the error policy of a command-line tool. The
 // board is closed once, whatever happens, a terminating signal included.
 
-#include "options.h"
 #include "board.h"
+#include "options.h"
+#include "output.h"
 #include "termination.h"
 
 #include <QObject>
@@ -22,6 +23,11 @@ public:
     // then -i and -a. False (reported) for a device address outside the
     // interface's range.
     bool configure(const Invocation& inv);
+    // Every transfer on standard error as it happens (-v).
+    void traceTransfers();
+    // From now on the board's reports are someone else's (a remote client's
+    // error queue): they neither print nor make the run fail.
+    void leaveReportsToClients();
     // The board's start-up as the window makes it, without the start-up
     // script and without reading the registers back. False (reported) when
     // the library cannot be used or no board was found.
@@ -29,15 +35,18 @@ public:
     // _close, once.
     void close();
 
-    // "evmctl: text" on standard error; the run ends with status 2.
+    // "evm2280: text" on standard error; the run ends with status 2.
     void fail(const QString& text);
     // Prints the count of the communication errors after the first.
     void finish();
-    bool troubled() const { return troubled_; }
+    bool troubled() const { return troubled_ || out.failed(); }
     // Failed transfers so far.
     int failures() const { return transferFailures_; }
 
     Board board;
+    Output out;
+    // What a script's reports are about ("setup.csv", "<stdin>"), put before them.
+    QString scriptName;
 
 private:
     void onReport(const Report& r);
@@ -47,8 +56,5 @@ private:
     bool troubled_ = false;
     int transferFailures_ = 0;
 };
-
-// Writes to standard error, prefixed "evmctl: ".
-void printError(const QString& text);
 
 } // namespace evm::cli

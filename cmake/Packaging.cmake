@@ -1,8 +1,8 @@
 # Install rules and the Debian package (script/package runs CPack).
 #
 # Under the prefix (/usr in the package):
-#   bin/evmcontroller, bin/evmctl           packaging/launcher: picks the board library
-#   lib/evm-controller/evmcontroller, evmctl the programs, without RPATH
+#   bin/evmcontroller, bin/evm2280          packaging/launcher: picks the board library
+#   lib/evm-controller/evmcontroller, evm2280 the programs, without RPATH
 #   lib/evm-controller/sim/libHxBus.so      the board simulator (the default)
 #   lib/evm-controller/linux/libHxBus.so    the library for a chip on the host's bus
 #   share/applications, icons, metainfo, man, doc/evm-controller
@@ -52,17 +52,17 @@ set(evm_pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-install(TARGETS evmcontroller evmctl RUNTIME DESTINATION ${evm_private})
+install(TARGETS evmcontroller evm2280 RUNTIME DESTINATION ${evm_private})
 # The programs keep the build tree's RPATH until they are installed; an
 # install RPATH of its own would make CMake pad the build tree's with an empty
 # element, which searches the current folder.
-foreach(program evmcontroller evmctl)
+foreach(program evmcontroller evm2280)
   install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${evm_private}/${program}\")")
 endforeach()
 install(TARGETS HxBus LIBRARY DESTINATION ${evm_private}/sim)
 install(TARGETS HxBusLinux LIBRARY DESTINATION ${evm_private}/linux)
 install(PROGRAMS ${evm_pkg}/launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME evmcontroller)
-install(PROGRAMS ${evm_pkg}/launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME evmctl)
+install(PROGRAMS ${evm_pkg}/launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME evm2280)
 
 configure_file(${evm_pkg}/evm-controller.desktop.in ${evm_gen}/${EVM_APP_ID}.desktop @ONLY)
 configure_file(${evm_pkg}/evm-controller.metainfo.xml.in ${evm_gen}/${EVM_APP_ID}.metainfo.xml @ONLY)
@@ -78,13 +78,13 @@ endforeach()
 # Manual pages and the changelog go in gzipped (-n: no name or time inside, so
 # the same sources give the same bytes). Made at configure time, redone when a
 # source changes.
-foreach(page evmcontroller.1 evmctl.1)
+foreach(page evmcontroller.1 evm2280.1)
   execute_process(COMMAND gzip -9n -c ${evm_pkg}/${page} OUTPUT_FILE ${evm_gen}/${page}.gz COMMAND_ERROR_IS_FATAL ANY)
   install(FILES ${evm_gen}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 execute_process(COMMAND gzip -9n -c ${evm_gen}/changelog OUTPUT_FILE ${evm_gen}/changelog.gz
                 COMMAND_ERROR_IS_FATAL ANY)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${evm_pkg}/evmcontroller.1 ${evm_pkg}/evmctl.1)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${evm_pkg}/evmcontroller.1 ${evm_pkg}/evm2280.1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${evm_pkg}/copyright ${evm_gen}/changelog.gz DESTINATION ${evm_doc})
 
 # The Debian package.
@@ -107,7 +107,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program for the ORV2280 audio con
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "EVM Controller sets every DAC register bit field of the ORV2280 from tabbed
 panels, reads and writes single registers, runs register scripts, saves
 snapshots and the write history, and shows every register bit in a register
-map window. evmctl does the same from the command line.
+map window. evm2280 does the same from the command line.
 .
 It runs on a board simulator unless told to use the library for a chip on the
 host's IIC or SPI bus (i2c-dev, spidev) or a vendor's board library.")

@@ -171,7 +171,12 @@ std::uint8_t Board::ReadRegister(int reg)
 void Board::writeField(unsigned reg, int shift, int width, unsigned value)
 {
     if (!regs::inImage(reg)) return;
-    WriteRegister(reg, int(bind::withField(image_.at(reg), shift, width, int(value))));
+    writeField(reg, shift, width, value, image_.at(reg));
+}
+
+void Board::writeField(unsigned reg, int shift, int width, unsigned value, std::uint8_t others)
+{
+    WriteRegister(reg, int(bind::withField(others, shift, width, int(value))));
     fieldWritten(reg, shift, width, value);
 }
 

@@ -98,6 +98,9 @@ public:
     // Writes a field of a register, the other bits from the image. A
     // converter's master/slave field routes the board's clocks after it.
     void writeField(unsigned reg, int shift, int width, unsigned value);
+    // The same with the other bits from `others`: a front end that has not
+    // read the registers back (a command line) reads the register first.
+    void writeField(unsigned reg, int shift, int width, unsigned value, std::uint8_t others);
     // What follows a write of `value` into a field on the board: the clock
     // routing after a converter's master/slave field, nothing for the others.
     // For a front end that writes a field's register byte itself.

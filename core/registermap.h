@@ -22,6 +22,20 @@ struct RegisterInfo {
 // One row per register, in address order.
 extern const std::array<RegisterInfo, kCount> kRegisterMap;
 
+// A register address travels as one byte: 0x00..0xFF reach the chip, any
+// other value is none.
+constexpr int kAddressLimit = 0xFF;
+constexpr bool isAddress(long long address)
+{
+    return address >= 0 && address <= kAddressLimit;
+}
+
+// A masked write: the bits set in `mask` from `data`, the others kept from `old`.
+constexpr std::uint8_t merged(std::uint8_t old, std::uint8_t data, std::uint8_t mask)
+{
+    return std::uint8_t((old & ~mask) | (data & mask));
+}
+
 // True for addresses whose value the image mirrors.
 constexpr bool inImage(unsigned address)
 {

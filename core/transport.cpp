@@ -72,6 +72,7 @@ void Transport::writeChip(unsigned reg, std::uint8_t value)
     unsigned char buffer[evmlink::kBufferSize] = {};
     buffer[0] = value;
     const int rc = bus_.writeData(evmlink::kChannelChip, int(reg), buffer, 1);
+    emit transferred(evmlink::kChannelChip, int(reg), value, true, rc);
     if (rc != 0) chipFailed(evmlink::writeErrorText(rc));
 }
 
@@ -80,6 +81,7 @@ std::uint8_t Transport::readChip(int reg)
     if (port_ == 0) return 0;
     unsigned char buffer[evmlink::kBufferSize] = {};
     const int rc = bus_.readData(evmlink::kChannelChip, reg, buffer, 1);
+    emit transferred(evmlink::kChannelChip, reg, buffer[0], false, rc);
     if (rc != 0) chipFailed(evmlink::readErrorText(rc));
     return buffer[0];
 }
@@ -90,6 +92,7 @@ void Transport::writeBoardControl(int address, std::uint8_t value)
     unsigned char buffer[evmlink::kBufferSize] = {};
     buffer[0] = value;
     const int rc = bus_.writeData(evmlink::kChannelBoard, address, buffer, 1);
+    emit transferred(evmlink::kChannelBoard, address, value, true, rc);
     if (rc != 0) {
         // Every failed board-control write is shown, whatever came before.
         const Report r{ReportCategory::Communication, evmlink::boardErrorText(rc), {}};

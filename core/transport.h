@@ -81,6 +81,9 @@ signals:
     void report(const evm::Report& report);
     // Every failed transfer, shown or not.
     void transferFailed(const evm::Report& report);
+    // Every transfer that reached the library, as it happened: the channel,
+    // the register, the byte written or read, and the library's return code.
+    void transferred(int channel, int address, int value, bool write, int code);
 
 private:
     void chipFailed(const QString& text);

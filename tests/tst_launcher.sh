@@ -13,7 +13,7 @@ trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
 private=$prefix/lib/evm-controller
 mkdir -p "$prefix/bin" "$private/sim" "$private/linux" "$scratch/work" "$scratch/home"
-for program in evmcontroller evmctl; do
+for program in evmcontroller evm2280; do
     cp "$launcher" "$prefix/bin/$program"
     cat >"$private/$program" <<EOF
 #!/bin/sh
@@ -65,12 +65,12 @@ launch() {
 }
 lines() { wc -l <"$scratch/err"; }
 
-launch HOME="$scratch/home" evmctl --board vendor
+launch HOME="$scratch/home" evm2280 --board vendor
 check "--board DIR: the folder, made absolute, first on the search path" \
     '[ $rc -eq 0 ] && [ "$lib" = "$scratch/work/vendor" ] && [ "$cwd" = "$scratch/work" ]'
 
 for name in 'v:lib' 'v;lib'; do
-    launch HOME="$scratch/home" evmctl --board "$name"
+    launch HOME="$scratch/home" evm2280 --board "$name"
     check "a board folder named $name is refused" \
         '[ $rc -eq 2 ] && [ ! -f "$scratch/ran" ] && grep -q "rename it" "$scratch/err"'
     launch HOME="$scratch/home" evmcontroller --menu --board "$name"
@@ -80,10 +80,10 @@ done
 
 # "-" is no folder here; cd would take it for the previous folder, and a
 # relative name for one in CDPATH.
-launch HOME="$scratch/home" OLDPWD="$scratch/work/vendor" EVM_BOARD=- evmctl
+launch HOME="$scratch/home" OLDPWD="$scratch/work/vendor" EVM_BOARD=- evm2280
 check "EVM_BOARD=- is not the previous folder" '[ $rc -eq 2 ] && [ ! -f "$scratch/ran" ]'
 from=$scratch/home
-launch HOME="$scratch/home" CDPATH="$scratch/work" EVM_BOARD=vendor evmctl
+launch HOME="$scratch/home" CDPATH="$scratch/work" EVM_BOARD=vendor evm2280
 check "a relative board folder is not looked for in CDPATH" '[ $rc -eq 2 ] && [ ! -f "$scratch/ran" ]'
 from=$scratch/work
 
