@@ -62,30 +62,11 @@ int RecordingDialogs::execModal(QDialog* dialog)
     return onModal ? onModal(dialog) : int(QDialog::Accepted);
 }
 
-AppFixture::AppFixture(const QString& lib, const QString& simLib) : library(lib), sim(simLib)
-{
-    oldDir_ = QDir::currentPath();
-    QDir::setCurrent(dir_.path());
-    sim.reset();
-}
+AppFixture::AppFixture(const QString& lib, const QString& simLib) : SimFolder(simLib), library(lib) {}
 
 AppFixture::~AppFixture()
 {
     if (created_) DestroyAppWindows();
-    QDir::setCurrent(oldDir_);
-}
-
-void AppFixture::writeFile(const QString& name, const QByteArray& bytes)
-{
-    QFile f(path(name));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(name));
-    f.write(bytes);
-}
-
-QByteArray AppFixture::readFile(const QString& name) const
-{
-    QFile f(QDir::isAbsolutePath(name) ? name : path(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void AppFixture::create()

@@ -3,13 +3,12 @@
 // library instance the program uses, a recorder in place of every message box
 // and file dialog, and the program's five windows in a temporary directory.
 
-#include "simfixture.h"
 #include "TForm1.h"
 #include "dialogs.h"
+#include "simfixture.h"
 
 #include <QList>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <functional>
 
 class RecordingDialogs : public Dialogs {
@@ -46,16 +45,13 @@ private:
 // read from (the offscreen platform): the caller skips.
 double shownOnScreen(QWidget* window);
 
-class AppFixture {
+class AppFixture : public SimFolder {
 public:
     // library: what the program loads; simLibrary: the simulator instance the
     // test steers (the program's own when it loads a simulator).
     explicit AppFixture(const QString& library = QStringLiteral("HxBus"),
                         const QString& simLibrary = QStringLiteral("HxBus"));
     ~AppFixture();
-    QString path(const QString& name) const { return dir_.filePath(name); }
-    void writeFile(const QString& name, const QByteArray& bytes);
-    QByteArray readFile(const QString& name) const;
 
     void create();       // the five windows, Form1 not yet shown
     void start();        // create() and show Form1: the start-up sequence runs
@@ -65,14 +61,11 @@ public:
     template <class T> T* find(const QString& name) const { return form()->findChild<T*>(name); }
 
     QString library;
-    SimBoard sim;
     RecordingDialogs dialogs;
     QList<int> waits;                // every wait the program asked for, in ms
     std::function<void(int)> onWait; // called in each recorded wait
     bool realWait = false;           // the program's own wait instead (set before create)
 
 private:
-    QTemporaryDir dir_;
-    QString oldDir_;
     bool created_ = false;
 };
