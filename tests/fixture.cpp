@@ -1,11 +1,8 @@
 #include "fixture.h"
 
 #include "appwindows.h"
-#include "globals.h"
 
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -25,37 +22,14 @@ void RecordingDialogs::record(const QString& kind, const QString& text, const QS
     if (onShow) onShow(shown.constLast());
 }
 
-void RecordingDialogs::errorBox(const QString& text, const QString& caption)
+QString RecordingDialogs::pick(const QString& kind, QStringList& answers, FileDialogSettings& d)
 {
-    record("error", text, caption);
-}
-void RecordingDialogs::message(const QString& text)
-{
-    record("message", text, QLatin1String(kAppTitle));
-}
-bool RecordingDialogs::question(const QString& text, const QString& caption)
-{
-    record("question", text, caption);
-    return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
-}
-void RecordingDialogs::generalError(const QString& text)
-{
-    record("general", text, QLatin1String(kAppTitle));
-}
-QString RecordingDialogs::openFile(FileDialogSettings& d)
-{
-    record("open", d.filter, d.defaultExt);
-    const QString name = openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    record(kind, d.filter, d.defaultExt);
+    const QString name = answers.isEmpty() ? QString() : answers.takeFirst();
     if (!name.isEmpty()) d.fileName = name;
     return name;
 }
-QString RecordingDialogs::saveFile(FileDialogSettings& d)
-{
-    record("save", d.filter, d.defaultExt);
-    const QString name = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
-    if (!name.isEmpty()) d.fileName = name;
-    return name;
-}
+
 int RecordingDialogs::execModal(QDialog* dialog)
 {
     record("modal", dialog->objectName(), dialog->windowTitle());

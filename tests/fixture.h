@@ -5,6 +5,7 @@
 
 #include "TForm1.h"
 #include "dialogs.h"
+#include "globals.h"
 #include "simfixture.h"
 
 #include <QList>
@@ -28,16 +29,21 @@ public:
     QStringList texts(const QString& kind = QString()) const;
     void clear() { shown.clear(); }
 
-    void errorBox(const QString& text, const QString& caption) override;
-    void message(const QString& text) override;
-    bool question(const QString& text, const QString& caption) override;
-    void generalError(const QString& text) override;
-    QString openFile(FileDialogSettings& d) override;
-    QString saveFile(FileDialogSettings& d) override;
+    void errorBox(const QString& text, const QString& caption) override { record("error", text, caption); }
+    void message(const QString& text) override { record("message", text, QLatin1String(kAppTitle)); }
+    bool question(const QString& text, const QString& caption) override
+    {
+        record("question", text, caption);
+        return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+    }
+    void generalError(const QString& text) override { record("general", text, QLatin1String(kAppTitle)); }
+    QString openFile(FileDialogSettings& d) override { return pick("open", openAnswers, d); }
+    QString saveFile(FileDialogSettings& d) override { return pick("save", saveAnswers, d); }
     int execModal(QDialog* dialog) override;
 
 private:
     void record(const QString& kind, const QString& text, const QString& caption);
+    QString pick(const QString& kind, QStringList& answers, FileDialogSettings& d);
 };
 
 // How much of a shown top-level window, as the X server has it on the screen

@@ -52,29 +52,33 @@ class TestBoardSnapshot : public QObject {
 private slots:
     void save_data();
     void save();
-    void withoutBoardSavesNothing();
     void failedSaveKeepsWhatWasThere();
     void replaysAsScript();
 };
 
 void TestBoardSnapshot::save_data()
 {
+    QTest::addColumn<bool>("present");
     QTest::addColumn<bool>("exists");
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("failingReads");
-    QTest::newRow("new file") << false << false << false;
-    QTest::newRow("replaced: yes") << true << true << false;
-    QTest::newRow("replaced: no") << true << false << false;
+    QTest::newRow("new file") << true << false << false << false;
+    QTest::newRow("replaced: yes") << true << true << true << false;
+    QTest::newRow("replaced: no") << true << true << false << false;
     // Only the first failed read is reported, and the file is saved all the same.
-    QTest::newRow("failing reads") << false << false << true;
+    QTest::newRow("failing reads") << true << false << false << true;
+    // No register can be read: nothing is saved as if it had been, nothing asked.
+    QTest::newRow("no board") << false << true << true << false;
 }
 
 void TestBoardSnapshot::save()
 {
+    QFETCH(bool, present);
     QFETCH(bool, exists);
     QFETCH(bool, answer);
     QFETCH(bool, failingReads);
     BoardRig rig;
+    rig.sim.setPresent(present);
     rig.start();
     rig.board.WriteRegister(0x41, 0x0A);
     rig.board.WriteRegister(0x5E, 0xB7);
@@ -92,15 +96,17 @@ void TestBoardSnapshot::save()
     rig.clear();
     const auto image = rig.board.image().bytes;
 
-    const bool saved = !exists || answer;
+    const bool saved = present && (!exists || answer);
     bool result = false;
     rig.board.operation([&] { result = rig.board.saveSnapshot(rig.path("snap.csv")); });
     QCOMPARE(result, saved);
     // Asked before any register is read; a read error reported once.
     QStringList events;
-    if (exists) events << kExists;
+    if (!present) events << "report No EVM was found";
+    if (present && exists) events << kExists;
     if (failingReads) events << "report Communication error: RDERR0022\nPlease check interface setting.";
     QCOMPARE(rig.events, events);
+    if (!present) QCOMPARE(rig.reports[0].caption, QString("Error"));
     QCOMPARE(readAddresses(rig.sim), saved ? allAddresses() : QStringList{});
     const QByteArray file = rig.readFile("snap.csv");
     if (!saved) QCOMPARE(file, old);
@@ -114,21 +120,6 @@ void TestBoardSnapshot::save()
     }
     QVERIFY(rig.sim.chipWrites().isEmpty());
     QVERIFY(rig.board.image().bytes == image);
-}
-
-// Without a board no register can be read: nothing is saved as if it had been.
-void TestBoardSnapshot::withoutBoardSavesNothing()
-{
-    BoardRig rig;
-    rig.sim.setPresent(false);
-    rig.start();
-    rig.writeFile("snap.csv", "kept");
-    rig.clear();
-    QVERIFY(!rig.board.saveSnapshot(rig.path("snap.csv")));
-    QCOMPARE(rig.events, QStringList{"report No EVM was found"});
-    QCOMPARE(rig.reports[0].caption, QString("Error"));
-    QCOMPARE(rig.readFile("snap.csv"), QByteArray("kept"));
-    QVERIFY(rig.sim.trace().isEmpty());
 }
 
 // A folder in the target's place, or a path under a plain file: the save fails

@@ -188,10 +188,10 @@ void TestBoardStartup::startupScript_data()
     QTest::addColumn<QStringList>("afterWait"); // the events from the script's wait on
     QTest::newRow("board found") << "" << StartResult::Ready << QStringList{"44=5A", "43=01"}
                                  << QStringList{"wait 12", "changed", "changed", "ended"};
-    QTest::newRow("no board") << "no board" << StartResult::NoBoard << QStringList{} << QStringList{};
     QTest::newRow("closed in its wait") << "close in wait" << StartResult::Closed << QStringList{"44=5A"}
                                         << QStringList{"wait 12", "changed", "ended"};
     // A folder of that name is no script: nothing to run and nothing to say.
+    // (Without a board no script runs: withoutBoard.)
     QTest::newRow("folder") << "folder" << StartResult::Ready << QStringList{} << QStringList{};
 }
 
@@ -202,7 +202,6 @@ void TestBoardStartup::startupScript()
     QFETCH(QStringList, writes);
     QFETCH(QStringList, afterWait);
     BoardRig rig;
-    rig.sim.setPresent(setting != "no board");
     if (setting == "folder")
         QVERIFY(QDir().mkdir("startup.csv"));
     else
@@ -215,9 +214,9 @@ void TestBoardStartup::startupScript()
     // The busy window stays up over the script; the controls follow it after.
     QCOMPARE(rig.events.mid(rig.events.indexOf("wait 12"), afterWait.size()), afterWait);
     QCOMPARE(rig.waits.size(), afterWait.size() ? 1 : 0);
-    QCOMPARE(rig.reportTexts(), setting == "no board" ? QStringList{"No EVM was found"} : QStringList{});
+    QVERIFY(rig.reports.isEmpty());
     QVERIFY(rig.history.isEmpty()); // start-up writes are no history
-    if (result != StartResult::Closed) QCOMPARE(rig.board.logsHistory(), result == StartResult::Ready);
+    if (result == StartResult::Ready) QVERIFY(rig.board.logsHistory());
     if (setting == "close in wait") QCOMPARE(rig.sim.trace().last(), QString("close"));
     if (!writes.isEmpty()) QCOMPARE(rig.sim.reg(0x44), 0x5A);
     if (writes.size() == 2) QCOMPARE(rig.board.image().at(0x43), 0x01);

@@ -59,7 +59,6 @@ class TestScriptRunner : public QObject {
 private slots:
     void lines_data();
     void lines();
-    void progressIsExactAtWaits();
     void runOnTheBoard_data();
     void runOnTheBoard();
 };
@@ -118,23 +117,6 @@ void TestScriptRunner::lines()
     QCOMPARE(r.text, text);
     QCOMPARE(events.value(0), QStringLiteral("counted %1").arg(count)); // before the first line
     QCOMPARE(recorder.last, line);                                      // where the run ended
-}
-
-void TestScriptRunner::progressIsExactAtWaits()
-{
-    QByteArray script;
-    for (int i = 0; i < 1000; ++i) script += i == 537 ? "sleep, 3\r\n" : "0x41, 0x01\r\n";
-    QStringList events;
-    Recorder recorder(&events);
-    qint64 atWait = -1;
-    evm::ScriptRunner runner(
-        {[](unsigned, int) {}, [&](int) { atWait = recorder.last; }, [] { return false; }});
-    QBuffer buffer(&script);
-    buffer.open(QIODevice::ReadOnly);
-    QCOMPARE(runner.run(&buffer, &recorder).outcome, Outcome::Completed);
-    QCOMPARE(events.first(), QString("counted 1000"));
-    QCOMPARE(atWait, qint64(537));
-    QCOMPARE(recorder.last, qint64(999));
 }
 
 void TestScriptRunner::runOnTheBoard_data()

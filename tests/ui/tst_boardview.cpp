@@ -23,8 +23,6 @@
 #include <QStatusTipEvent>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(evm::ReportCategory)
-
 namespace {
 QStringList historyLines(TForm1* f)
 {
@@ -53,38 +51,6 @@ int connectionIndex(TForm1* f)
     return f->imgConnection->property("connectionIndex").toInt();
 }
 
-// What the busy window showed while the program waited.
-struct WaitSeen {
-    QList<int> waits;
-    bool splashVisible = false;
-    QString text;
-    bool barVisible = true;
-    double onScreen = -1; // share of the busy window drawn on the X server's screen
-};
-
-void watchWaits(AppFixture& app, WaitSeen& seen)
-{
-    app.form()->board().wait = [&seen](int ms) {
-        seen.waits << ms;
-        seen.splashVisible = SplashForm->isVisible();
-        seen.text = SplashForm->Label1->text();
-        seen.barVisible = SplashForm->ProgressBar1->isVisible();
-        seen.onScreen = shownOnScreen(SplashForm);
-    };
-}
-
-// The busy window, without a bar, was on the screen and drawn while the
-// program waited (only an X server shows whether it was), and went after.
-void verifyBusyDuringWait(const WaitSeen& seen)
-{
-    QCOMPARE(seen.waits, QList<int>{1000});
-    QVERIFY(seen.splashVisible);
-    QCOMPARE(seen.text, QString("Reset in progress ..."));
-    QVERIFY(!seen.barVisible);
-    if (seen.onScreen >= 0) QVERIFY2(seen.onScreen > 0.98, qPrintable(QString::number(seen.onScreen)));
-    QVERIFY(!SplashForm->isVisible());
-}
-
 // The user steps the address list with the arrow keys, one item per press.
 void chooseAddress(QComboBox* box, int item)
 {
@@ -101,7 +67,6 @@ void saveSnapshot(AppFixture& app)
 class TestBoardView : public QObject {
     Q_OBJECT
 private slots:
-    void eachReportInItsBox_data();
     void eachReportInItsBox();
     void connectionShown_data();
     void connectionShown();
@@ -110,50 +75,28 @@ private slots:
     void settingsShown();
     void radioAndAddressBox_data();
     void radioAndAddressBox();
-    void mrstResetsChipAndPanel();
-    void srstSendsTheReset();
-    void reconnectSetsBoardUpAgain();
+    void resetButtons_data();
+    void resetButtons();
     void reconnectEndsWhenWindowClosesMeanwhile();
     void snapshotWhereTheUserSays();
     void snapshotWithoutBoardAsksNothing();
 };
 
-void TestBoardView::eachReportInItsBox_data()
-{
-    using C = evm::ReportCategory;
-    QTest::addColumn<C>("category");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("caption");
-    const QString app = QStringLiteral("EVM control application");
-    QTest::newRow("communication") << C::Communication << "message"
-                                   << "what" << app;
-    QTest::newRow("settings") << C::Settings << "message"
-                              << "what" << app;
-    QTest::newRow("script") << C::Script << "error"
-                            << "what"
-                            << "caption";
-    QTest::newRow("connection") << C::Connection << "error"
-                                << "what"
-                                << "caption";
-    QTest::newRow("file") << C::File << "general"
-                          << "what." << app;
-}
-
 void TestBoardView::eachReportInItsBox()
 {
-    QFETCH(evm::ReportCategory, category);
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    QFETCH(QString, caption);
     AppFixture app("NoSuchLib");
     app.start();
     app.dialogs.clear();
-    emit app.form()->board().report({category, "what", "caption"});
-    QCOMPARE(app.dialogs.shown.size(), 1);
-    QCOMPARE(app.dialogs.shown[0].kind, kind);
-    QCOMPARE(app.dialogs.shown[0].text, text);
-    QCOMPARE(app.dialogs.shown[0].caption, caption);
+    using C = evm::ReportCategory;
+    for (C c : {C::Communication, C::Settings, C::Script, C::Connection, C::File})
+        emit app.form()->board().report({c, "what", "caption"});
+    QStringList shown;
+    for (const RecordingDialogs::Shown& s : std::as_const(app.dialogs.shown))
+        shown << s.kind + ": " + s.text + " | " + s.caption;
+    const QString title = "EVM control application";
+    QCOMPARE(shown,
+             (QStringList{"message: what | " + title, "message: what | " + title, "error: what | caption",
+                          "error: what | caption", "general: what. | " + title}));
 }
 
 void TestBoardView::connectionShown_data()
@@ -284,66 +227,55 @@ void TestBoardView::radioAndAddressBox()
     QCOMPARE(app.dialogs.shown.size(), general.size());
 }
 
-void TestBoardView::mrstResetsChipAndPanel()
+void TestBoardView::resetButtons_data()
 {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<QStringList>("history");
+    QTest::addColumn<bool>("resets"); // the busy window during the wait; the panel and lamps after
+    QTest::newRow("MRST") << "btnMRST" << QStringList{"40=40"} << QStringList{"0x40, 0x40"} << true;
+    QTest::newRow("SRST") << "btnSRST" << QStringList{"40=80"} << QStringList{"0x40, 0x80"} << false;
+    QTest::newRow("Reconnect") << "bBDRST" << QStringList{"40=40"} << QStringList{} << true;
+}
+
+void TestBoardView::resetButtons()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, writes);
+    QFETCH(QStringList, history);
+    QFETCH(bool, resets);
     AppFixture app;
     app.startOverIic();
     TForm1* f = app.form();
     auto* invert = clickOnPage<QCheckBox>(app, "cInvDAC1");
-    QVERIFY(invert->isChecked());
+    f->cbDACMasterSlave->setCurrentIndex(1); // the current selection counts
     app.sim.setZeroFlags(0x81);
     clickOnPage<QPushButton>(app, "btnZeroRead");
-    QVERIFY(!lampsOff(f));
+    QVERIFY(invert->isChecked() && !lampsOff(f));
     f->Memo1->clear();
     app.sim.clearTrace();
-    WaitSeen seen;
-    watchWaits(app, seen);
+    // The busy window, without a bar, is on the screen and drawn while the
+    // board waits (only an X server shows whether it is).
+    QList<int> waits;
+    f->board().wait = [&](int ms) {
+        waits << ms;
+        QVERIFY(SplashForm->isVisible() && !SplashForm->ProgressBar1->isVisible());
+        QCOMPARE(SplashForm->Label1->text(), QString("Reset in progress ..."));
+        const double onScreen = shownOnScreen(SplashForm);
+        if (onScreen >= 0) QVERIFY2(onScreen > 0.98, qPrintable(QString::number(onScreen)));
+    };
 
-    clickOnPage<QPushButton>(app, "btnMRST");
-    QCOMPARE(app.sim.chipWrites(), QStringList{"40=40"});
-    QCOMPARE(historyLines(f), QStringList{"0x40, 0x40"}); // the refresh adds nothing
-    verifyBusyDuringWait(seen);
-    QVERIFY(!invert->isChecked()); // the panel shows the defaults
-    QVERIFY(lampsOff(f));
-    QVERIFY(app.dialogs.shown.isEmpty());
-}
-
-void TestBoardView::srstSendsTheReset()
-{
-    AppFixture app;
-    app.startOverIic();
-    app.sim.clearTrace();
-    clickOnPage<QPushButton>(app, "btnSRST");
-    QCOMPARE(app.sim.chipWrites(), QStringList{"40=80"});
-    QCOMPARE(historyLines(app.form()), QStringList{"0x40, 0x80"});
-    QVERIFY(app.waits.isEmpty());
+    clickOnPage<QPushButton>(app, qPrintable(button));
+    QCOMPARE(app.sim.chipWrites(), writes);
+    QCOMPARE(historyLines(f), history); // the panel's refresh adds nothing
+    if (button == "bBDRST")
+        QCOMPARE(app.sim.traceOf("write ch=7"), SimBoard::boardSetup(evm::Role::Master, evm::Role::Slave));
+    QCOMPARE(waits, resets ? QList<int>{1000} : QList<int>{});
     QVERIFY(!SplashForm->isVisible());
-}
-
-void TestBoardView::reconnectSetsBoardUpAgain()
-{
-    AppFixture app;
-    app.startOverIic();
-    TForm1* f = app.form();
-    auto* invert = clickOnPage<QCheckBox>(app, "cInvDAC1");
-    QVERIFY(invert->isChecked());
-    f->cbDACMasterSlave->setCurrentIndex(1); // the current selection counts
-    app.sim.setZeroFlags(0x01);
-    clickOnPage<QPushButton>(app, "btnZeroRead");
-    QVERIFY(!lampsOff(f));
-    const QStringList history = historyLines(f);
-    app.sim.clearTrace();
-    WaitSeen seen;
-    watchWaits(app, seen);
-
-    clickOnPage<QPushButton>(app, "bBDRST");
-    QCOMPARE(app.sim.traceOf("write ch=7"), SimBoard::boardSetup(evm::Role::Master, evm::Role::Slave));
-    verifyBusyDuringWait(seen);
-    QVERIFY(!invert->isChecked());
+    QCOMPARE(invert->isChecked(), !resets); // the panel shows the defaults
+    QCOMPARE(lampsOff(f), resets);
     QCOMPARE(f->StatusBar1->currentMessage(), QString("Ready"));
     QCOMPARE(connectionIndex(f), 1);
-    QVERIFY(lampsOff(f));
-    QCOMPARE(historyLines(f), history);
     QVERIFY(app.dialogs.shown.isEmpty());
 }
 

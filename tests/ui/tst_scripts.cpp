@@ -19,10 +19,6 @@
 #include <QtTest>
 
 namespace {
-
-const QString kCaption = QStringLiteral("Script file error");
-const QString kBadRecord = QStringLiteral("Invalid record was found on the Register setting file.");
-
 // The program up with the simulated board, its start-up traffic forgotten.
 void startClean(AppFixture& app)
 {
@@ -36,76 +32,51 @@ QProgressBar* bar()
 {
     return scriptProgress->ProgressBar1;
 }
-
-// What the run had done when its error box appeared.
-struct AtBox {
-    QStringList writes;
-    int position = -1;
-    bool dialogVisible = false;
-};
-
-void watchBoxes(AppFixture& app, AtBox* at)
-{
-    app.dialogs.onShow = [&app, at](const RecordingDialogs::Shown&) {
-        at->writes = app.sim.chipWrites();
-        at->position = bar()->value();
-        at->dialogVisible = scriptProgress->isVisible();
-    };
-}
-
 } // namespace
 
 class TestScripts : public QObject {
     Q_OBJECT
 private slots:
     void openFromMenu();
-    void stopShowsItsBoxOverTheProgress();
     void progressFollowsTheLines();
     void progressDialogLayout();
     void startupScript();
 };
 
-// The run's box appears over the progress dialog, at the line that stopped it.
-void TestScripts::stopShowsItsBoxOverTheProgress()
-{
-    AppFixture app;
-    startClean(app);
-    app.writeFile("s.csv", "0x41, 0x01\r\n0x42, 0x02\r\n0x40\r\n0x44, 0x04\r\n");
-    AtBox at;
-    watchBoxes(app, &at);
-    app.form()->RunScript("s.csv", true);
-    QCOMPARE(app.dialogs.shown.size(), 1);
-    QCOMPARE(app.dialogs.shown[0].kind, QString("error"));
-    QCOMPARE(app.dialogs.shown[0].text, kBadRecord);
-    QCOMPARE(app.dialogs.shown[0].caption, kCaption);
-    QCOMPARE(at.writes, (QStringList{"41=01", "42=02"}));
-    QCOMPARE(at.position, 2);
-    QVERIFY(at.dialogVisible);
-    QVERIFY(!scriptProgress->isVisible());
-    QCOMPARE(bar()->value(), 2);
-}
-
+// The dialog, drawn during a wait, shows the line the run has reached; a
+// stop's box appears over it, with the bar at the line that stopped the run.
 void TestScripts::progressFollowsTheLines()
 {
     AppFixture app;
     startClean(app);
     QByteArray script;
-    for (int i = 0; i < 1000; ++i) script += i == 537 ? "sleep, 3\r\n" : "0x41, 0x01\r\n";
+    for (int i = 0; i < 1000; ++i)
+        script += i == 537 ? "sleep, 3\r\n" : i == 998 ? "0x40\r\n" : "0x41, 0x01\r\n";
     app.writeFile("long.csv", script);
-    int positionAtWait = -1;
-    bool visibleAtWait = false;
+    int positionAtWait = -1, positionAtBox = -1;
+    bool visibleAtWait = false, visibleAtBox = false;
     double onScreenAtWait = -1;
     app.form()->board().wait = [&](int) {
         positionAtWait = bar()->value();
         visibleAtWait = scriptProgress->isVisible();
         onScreenAtWait = shownOnScreen(scriptProgress); // drawn, bar position included
     };
+    app.dialogs.onShow = [&](const RecordingDialogs::Shown&) {
+        positionAtBox = bar()->value();
+        visibleAtBox = scriptProgress->isVisible();
+    };
     app.form()->RunScript("long.csv", true);
     QCOMPARE(bar()->maximum(), 1000);
     QCOMPARE(positionAtWait, 537);
     QVERIFY(visibleAtWait);
     if (onScreenAtWait >= 0) QVERIFY2(onScreenAtWait > 0.98, qPrintable(QString::number(onScreenAtWait)));
-    QCOMPARE(bar()->value(), 999);
+    QCOMPARE(app.dialogs.shown.size(), 1);
+    QCOMPARE(app.dialogs.shown[0].kind, QString("error"));
+    QCOMPARE(app.dialogs.shown[0].text, QString("Invalid record was found on the Register setting file."));
+    QCOMPARE(app.dialogs.shown[0].caption, QString("Script file error"));
+    QCOMPARE(positionAtBox, 998);
+    QVERIFY(visibleAtBox);
+    QCOMPARE(bar()->value(), 998);
     QVERIFY(!scriptProgress->isVisible());
     QCOMPARE(scriptProgress->windowTitle(), QString("Script progress"));
 }
@@ -131,8 +102,8 @@ void TestScripts::progressDialogLayout()
     d->hide();
 }
 
-// From the menu: the run shows its progress during its waits, and the panel
-// follows the image after it without logging the rewrite.
+// From the menu, with its progress shown; the panel follows the image after
+// the run without logging the rewrite.
 void TestScripts::openFromMenu()
 {
     AppFixture app;
@@ -148,18 +119,12 @@ void TestScripts::openFromMenu()
     }
     app.dialogs.clear();
     app.dialogs.openAnswers << app.path("menu.csv");
-    bool visibleAtWait = false;
-    app.form()->board().wait = [&](int ms) {
-        app.waits << ms;
-        visibleAtWait = scriptProgress->isVisible();
-    };
     app.form()->findChild<QAction*>("Open1")->trigger();
     QCOMPARE(app.dialogs.shown.size(), 1);
     QCOMPARE(app.dialogs.shown[0].kind, QString("open"));
     QCOMPARE(app.dialogs.shown[0].text, QString("CSV|*.csv|All Files|*.*"));
     QCOMPARE(app.sim.chipWrites().first(), QString("43=01"));
     QCOMPARE(app.waits, QList<int>{9});
-    QVERIFY(visibleAtWait);
     QVERIFY(!scriptProgress->isVisible());
     QVERIFY(app.find<QCheckBox>("cInvDAC1")->isChecked());
     QCOMPARE(app.find<QPlainTextEdit>("Memo1")->toPlainText(), QString());
