@@ -59,6 +59,7 @@ class TestScriptRunner : public QObject {
 private slots:
     void lines_data();
     void lines();
+    void progressIsExactAtAWait();
     void runOnTheBoard_data();
     void runOnTheBoard();
 };
@@ -117,6 +118,19 @@ void TestScriptRunner::lines()
     QCOMPARE(r.text, text);
     QCOMPARE(events.value(0), QStringLiteral("counted %1").arg(count)); // before the first line
     QCOMPARE(recorder.last, line);                                      // where the run ended
+}
+
+// Progress on a long script moves in steps, but is exact where the run waits.
+void TestScriptRunner::progressIsExactAtAWait()
+{
+    QByteArray script;
+    for (int i = 0; i < 1000; ++i) script += i == 537 ? "sleep, 3\r\n" : "0x41, 0x01\r\n";
+    QStringList actions, events;
+    Recorder recorder(&events);
+    QCOMPARE(run(script, &actions, &recorder).outcome, Outcome::Completed);
+    QCOMPARE(events.first(), QString("counted 1000"));
+    QVERIFY(events.contains("at 537"));
+    QCOMPARE(recorder.last, qint64(999));
 }
 
 void TestScriptRunner::runOnTheBoard_data()
