@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 
@@ -69,6 +70,29 @@ void AppFixture::startOverIic()
 {
     writeFile("EVM2280.ini", kIic);
     start();
+}
+
+void AppFixture::startClean()
+{
+    start();
+    sim.clearTrace();
+    dialogs.clear();
+    waits.clear();
+}
+
+QWidget* AppFixture::clickOnPage(const QString& name)
+{
+    auto* w = find<QWidget>(name);
+    if (!w) qFatal("no %s", qPrintable(name));
+    for (QWidget* p = w; p; p = p->parentWidget())
+        if (const int i = form()->MainTab->indexOf(p); i >= 0) form()->MainTab->setCurrentIndex(i);
+    QTest::mouseClick(w, Qt::LeftButton);
+    return w;
+}
+
+QStringList AppFixture::historyLines() const
+{
+    return form()->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void AppFixture::close()

@@ -62,9 +62,14 @@ public:
     void create();       // the five windows, Form1 not yet shown
     void start();        // create() and show Form1: the start-up sequence runs
     void startOverIic(); // start() with a settings file that selects IIC (kIic)
+    void startClean();   // start() and its traffic, boxes and waits forgotten
     void close();        // close Form1: FormClose runs
     TForm1* form() const;
     template <class T> T* find(const QString& name) const { return form()->findChild<T*>(name); }
+    // The user clicks the control of that name on its page, brought to the front.
+    QWidget* clickOnPage(const QString& name);
+    // The history box's lines.
+    QStringList historyLines() const;
 
     QString library;
     RecordingDialogs dialogs;

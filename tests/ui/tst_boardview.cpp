@@ -17,29 +17,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QtTest>
 
 namespace {
-QStringList historyLines(TForm1* f)
-{
-    return f->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-// The user clicks a control on its page.
-template <class W> W* clickOnPage(AppFixture& app, const char* name)
-{
-    auto* w = app.find<W>(QLatin1String(name));
-    if (!w) qFatal("no %s", name);
-    for (QWidget* p = w; p; p = p->parentWidget())
-        if (const int i = app.form()->MainTab->indexOf(p); i >= 0) app.form()->MainTab->setCurrentIndex(i);
-    QTest::mouseClick(w, Qt::LeftButton);
-    return w;
-}
-
 bool lampsOff(TForm1* f)
 {
     return std::all_of(f->ZeroLamps.begin(), f->ZeroLamps.end(),
@@ -70,7 +53,6 @@ private slots:
     void eachReportInItsBox();
     void connectionShown_data();
     void connectionShown();
-    void splashFollowsTheStartUp();
     void settingsShown_data();
     void settingsShown();
     void radioAndAddressBox_data();
@@ -105,11 +87,16 @@ void TestBoardView::connectionShown_data()
     QTest::addColumn<bool>("present");
     QTest::addColumn<QString>("status");
     QTest::addColumn<int>("plate"); // -1: none shown
-    QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("no library") << "HxBusNotInstalled" << true << "" << -1 << QStringList{"Cannot load DLL"};
-    QTest::newRow("no board") << "HxBus" << false << "No EVM was found" << 0
-                              << QStringList{"No EVM was found"};
-    QTest::newRow("ready") << "HxBus" << true << "Ready" << 1 << QStringList{};
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("splashAtBox"); // the busy window as the box appeared; "": gone
+    QTest::newRow("no library") << "HxBusNotInstalled" << true << "" << -1 << "Cannot load DLL"
+                                << "";
+    QTest::newRow("no board") << "HxBus" << false << "No EVM was found" << 0 << "No EVM was found"
+                              << "";
+    // A read error of the read-back appears over the busy window at its register.
+    QTest::newRow("ready") << "HxBus" << true << "Ready" << 1
+                           << "Communication error: RDERR0021\nPlease check interface setting."
+                           << "Initializing... 16/30";
 }
 
 void TestBoardView::connectionShown()
@@ -118,13 +105,23 @@ void TestBoardView::connectionShown()
     QFETCH(bool, present);
     QFETCH(QString, status);
     QFETCH(int, plate);
-    QFETCH(QStringList, boxes);
+    QFETCH(QString, box);
+    QFETCH(QString, splashAtBox);
     AppFixture app(library);
     app.sim.setPresent(present);
+    app.sim.failRead(0x50, 0x21);
     app.writeFile("EVM2280.ini", kIic);
+    QString splash;
+    app.dialogs.onShow = [&](const RecordingDialogs::Shown&) {
+        const QProgressBar* bar = SplashForm->ProgressBar1;
+        if (SplashForm->isVisible())
+            splash =
+                SplashForm->Label1->text() + QStringLiteral(" %1/%2").arg(bar->value()).arg(bar->maximum());
+    };
     app.start();
     TForm1* f = app.form();
-    QCOMPARE(app.dialogs.texts(), boxes);
+    QCOMPARE(app.dialogs.texts(), QStringList{box});
+    QCOMPARE(splash, splashAtBox);
     QVERIFY(!SplashForm->isVisible());
     QCOMPARE(f->StatusBar1->currentMessage(), status);
     QCOMPARE(f->imgConnection->pixmap().isNull(), plate < 0 || f->ImageList2->images.isEmpty());
@@ -134,28 +131,6 @@ void TestBoardView::connectionShown()
     QStatusTipEvent tip(QString{});
     QCoreApplication::sendEvent(f, &tip);
     QCOMPARE(f->StatusBar1->currentMessage(), status);
-}
-
-void TestBoardView::splashFollowsTheStartUp()
-{
-    AppFixture app;
-    app.writeFile("EVM2280.ini", kIic);
-    app.sim.failRead(0x50, 0x21);
-    bool visible = false;
-    QString text;
-    int max = -1, pos = -1;
-    app.dialogs.onShow = [&](const RecordingDialogs::Shown&) {
-        visible = SplashForm->isVisible();
-        text = SplashForm->Label1->text();
-        max = SplashForm->ProgressBar1->maximum();
-        pos = SplashForm->ProgressBar1->value();
-    };
-    app.start();
-    QVERIFY(visible); // the read error appears while the splash is up
-    QCOMPARE(text, QString("Initializing..."));
-    QCOMPARE(max, 30);
-    QCOMPARE(pos, 0x50 - 0x40);
-    QVERIFY(!SplashForm->isVisible());
 }
 
 void TestBoardView::settingsShown_data()
@@ -247,10 +222,10 @@ void TestBoardView::resetButtons()
     AppFixture app;
     app.startOverIic();
     TForm1* f = app.form();
-    auto* invert = clickOnPage<QCheckBox>(app, "cInvDAC1");
+    auto* invert = qobject_cast<QCheckBox*>(app.clickOnPage("cInvDAC1"));
     f->cbDACMasterSlave->setCurrentIndex(1); // the current selection counts
     app.sim.setZeroFlags(0x81);
-    clickOnPage<QPushButton>(app, "btnZeroRead");
+    app.clickOnPage("btnZeroRead");
     QVERIFY(invert->isChecked() && !lampsOff(f));
     f->Memo1->clear();
     app.sim.clearTrace();
@@ -265,9 +240,9 @@ void TestBoardView::resetButtons()
         if (onScreen >= 0) QVERIFY2(onScreen > 0.98, qPrintable(QString::number(onScreen)));
     };
 
-    clickOnPage<QPushButton>(app, qPrintable(button));
+    app.clickOnPage(button);
     QCOMPARE(app.sim.chipWrites(), writes);
-    QCOMPARE(historyLines(f), history); // the panel's refresh adds nothing
+    QCOMPARE(app.historyLines(), history); // the panel's refresh adds nothing
     if (button == "bBDRST")
         QCOMPARE(app.sim.traceOf("write ch=7"), SimBoard::boardSetup(evm::Role::Master, evm::Role::Slave));
     QCOMPARE(waits, resets ? QList<int>{1000} : QList<int>{});
@@ -287,7 +262,7 @@ void TestBoardView::reconnectEndsWhenWindowClosesMeanwhile()
     app.sim.clearTrace();
     // A close already queued is delivered in the reconnect's turn of events.
     QCoreApplication::postEvent(f, new QCloseEvent);
-    clickOnPage<QPushButton>(app, "bBDRST");
+    app.clickOnPage("bBDRST");
     QCOMPARE(app.sim.trace(), QStringList{"close"}); // the close at shut-down, nothing after it
     QVERIFY(!f->board().isLibraryLoaded());
     QVERIFY(!SplashForm->isVisible());

@@ -19,15 +19,6 @@
 #include <QtTest>
 
 namespace {
-// The program up with the simulated board, its start-up traffic forgotten.
-void startClean(AppFixture& app)
-{
-    app.start();
-    app.sim.clearTrace();
-    app.dialogs.clear();
-    app.waits.clear();
-}
-
 QProgressBar* bar()
 {
     return scriptProgress->ProgressBar1;
@@ -48,7 +39,7 @@ private slots:
 void TestScripts::progressFollowsTheLines()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     QByteArray script;
     for (int i = 0; i < 1000; ++i)
         script += i == 537 ? "sleep, 3\r\n" : i == 998 ? "0x40\r\n" : "0x41, 0x01\r\n";
@@ -107,7 +98,7 @@ void TestScripts::progressDialogLayout()
 void TestScripts::openFromMenu()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     app.writeFile("menu.csv", "0x43, 0x01\r\nsleep, 9\r\n");
     {
         evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
