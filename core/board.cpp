@@ -98,8 +98,11 @@ StartResult Board::startUp(const StartOptions& options)
         transport_.holdWrites(false);
     }
 
-    if (!options.startupScript.isEmpty() && QFileInfo(options.startupScript).isFile())
+    if (!options.startupScript.isEmpty() && QFileInfo(options.startupScript).isFile()) {
+        // A run ends with the history on; at start-up it starts only at the end.
+        Quiet quiet(*this, Quiet::History);
         runScript(options.startupScript, options.scriptEvents);
+    }
     if (isClosed()) { // closed during a wait of the start-up script
         emit busyEnded();
         return StartResult::Closed;

@@ -1,13 +1,11 @@
 #include "fixture.h"
 
 #include "appwindows.h"
-#include "globals.h"
 
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 
@@ -25,67 +23,25 @@ void RecordingDialogs::record(const QString& kind, const QString& text, const QS
     if (onShow) onShow(shown.constLast());
 }
 
-void RecordingDialogs::errorBox(const QString& text, const QString& caption)
+QString RecordingDialogs::pick(const QString& kind, QStringList& answers, FileDialogSettings& d)
 {
-    record("error", text, caption);
-}
-void RecordingDialogs::message(const QString& text)
-{
-    record("message", text, QLatin1String(kAppTitle));
-}
-bool RecordingDialogs::question(const QString& text, const QString& caption)
-{
-    record("question", text, caption);
-    return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
-}
-void RecordingDialogs::generalError(const QString& text)
-{
-    record("general", text, QLatin1String(kAppTitle));
-}
-QString RecordingDialogs::openFile(FileDialogSettings& d)
-{
-    record("open", d.filter, d.defaultExt);
-    const QString name = openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    record(kind, d.filter, d.defaultExt);
+    const QString name = answers.isEmpty() ? QString() : answers.takeFirst();
     if (!name.isEmpty()) d.fileName = name;
     return name;
 }
-QString RecordingDialogs::saveFile(FileDialogSettings& d)
-{
-    record("save", d.filter, d.defaultExt);
-    const QString name = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
-    if (!name.isEmpty()) d.fileName = name;
-    return name;
-}
+
 int RecordingDialogs::execModal(QDialog* dialog)
 {
     record("modal", dialog->objectName(), dialog->windowTitle());
     return onModal ? onModal(dialog) : int(QDialog::Accepted);
 }
 
-AppFixture::AppFixture(const QString& lib, const QString& simLib) : library(lib), sim(simLib)
-{
-    oldDir_ = QDir::currentPath();
-    QDir::setCurrent(dir_.path());
-    sim.reset();
-}
+AppFixture::AppFixture(const QString& lib, const QString& simLib) : SimFolder(simLib), library(lib) {}
 
 AppFixture::~AppFixture()
 {
     if (created_) DestroyAppWindows();
-    QDir::setCurrent(oldDir_);
-}
-
-void AppFixture::writeFile(const QString& name, const QByteArray& bytes)
-{
-    QFile f(path(name));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(name));
-    f.write(bytes);
-}
-
-QByteArray AppFixture::readFile(const QString& name) const
-{
-    QFile f(QDir::isAbsolutePath(name) ? name : path(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void AppFixture::create()
@@ -114,6 +70,29 @@ void AppFixture::startOverIic()
 {
     writeFile("EVM2280.ini", kIic);
     start();
+}
+
+void AppFixture::startClean()
+{
+    start();
+    sim.clearTrace();
+    dialogs.clear();
+    waits.clear();
+}
+
+QWidget* AppFixture::clickOnPage(const QString& name)
+{
+    auto* w = find<QWidget>(name);
+    if (!w) qFatal("no %s", qPrintable(name));
+    for (QWidget* p = w; p; p = p->parentWidget())
+        if (const int i = form()->MainTab->indexOf(p); i >= 0) form()->MainTab->setCurrentIndex(i);
+    QTest::mouseClick(w, Qt::LeftButton);
+    return w;
+}
+
+QStringList AppFixture::historyLines() const
+{
+    return form()->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void AppFixture::close()

@@ -7,7 +7,18 @@
 #include <sys/resource.h>
 #endif
 
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#endif
 
 #ifdef _WIN32
 FileSizeLimit::FileSizeLimit(qint64) {}
@@ -37,6 +48,45 @@ FileSizeLimit::~FileSizeLimit()
 bool FileSizeLimit::supported()
 {
     return true;
+}
+#endif
+
+#ifdef Q_OS_UNIX
+NoNewFileIn::NoNewFileIn(const QString& folder, const QString& file) : folder_(QFile::encodeName(folder))
+{
+    ::chmod(QFile::encodeName(file).constData(), 0666);
+    ::chmod(folder_.constData(), 0555);
+#ifdef Q_OS_LINUX
+    if (::geteuid() == 0) {
+        ::setfsuid(65534);
+        asUser_ = ::setfsuid(-1) == 65534;
+    }
+#endif
+}
+
+NoNewFileIn::~NoNewFileIn()
+{
+#ifdef Q_OS_LINUX
+    if (asUser_) ::setfsuid(0);
+#endif
+    ::chmod(folder_.constData(), 0700);
+}
+
+bool NoNewFileIn::refusesNewFiles() const
+{
+    const QByteArray probe = folder_ + "/probe";
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) return true;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return false;
+}
+#else
+NoNewFileIn::NoNewFileIn(const QString& folder, const QString&) : folder_(QFile::encodeName(folder)) {}
+NoNewFileIn::~NoNewFileIn() = default;
+bool NoNewFileIn::refusesNewFiles() const
+{
+    return false;
 }
 #endif
 
@@ -73,72 +123,10 @@ void* SimBoard::fn(const char* name)
     return f;
 }
 
-#define SIMCALL(name, sig) reinterpret_cast<sig>(fn(name))
-void SimBoard::reset()
-{
-    SIMCALL("hxsim_reset", void (*)())();
-}
-void SimBoard::setPresent(bool p)
-{
-    SIMCALL("hxsim_set_board_present", void (*)(int))(p ? 1 : 0);
-}
-void SimBoard::setStrap(int a)
-{
-    SIMCALL("hxsim_set_strap_address", void (*)(int))(a);
-}
-void SimBoard::setVersion(int v)
-{
-    SIMCALL("hxsim_set_version", void (*)(int))(v);
-}
-void SimBoard::setPort(int p)
-{
-    SIMCALL("hxsim_set_port", void (*)(int))(p);
-}
-void SimBoard::setZeroFlags(int f)
-{
-    SIMCALL("hxsim_set_zero_flags", void (*)(int))(f);
-}
-void SimBoard::failRead(int a, int c)
-{
-    SIMCALL("hxsim_fail_read", void (*)(int, int))(a, c);
-}
-void SimBoard::failWrite(int ch, int a, int c)
-{
-    SIMCALL("hxsim_fail_write", void (*)(int, int, int))(ch, a, c);
-}
-void SimBoard::setRegister(int a, int v)
-{
-    SIMCALL("hxsim_set_register", void (*)(int, int))(a, v);
-}
-void SimBoard::setOverflowFlags(int f)
-{
-    SIMCALL("hxsim_set_overflow_flags", void (*)(int))(f);
-}
-void SimBoard::clearFaults()
-{
-    SIMCALL("hxsim_clear_faults", void (*)())();
-}
-int SimBoard::reg(int a)
-{
-    return SIMCALL("hxsim_register", int (*)(int))(a);
-}
-int SimBoard::boardControl(int a)
-{
-    return SIMCALL("hxsim_board_control", int (*)(int))(a);
-}
-bool SimBoard::isOpen()
-{
-    return SIMCALL("hxsim_is_open", int (*)())() != 0;
-}
-void SimBoard::clearTrace()
-{
-    SIMCALL("hxsim_clear_trace", void (*)())();
-}
-
 QStringList SimBoard::trace()
 {
-    auto count = SIMCALL("hxsim_trace_count", int (*)());
-    auto line = SIMCALL("hxsim_trace_line", int (*)(int, char*, int));
+    auto count = call<int()>("hxsim_trace_count");
+    auto line = call<int(int, char*, int)>("hxsim_trace_line");
     QStringList out;
     char buf[256];
     for (int i = 0, n = count(); i < n; ++i) {
@@ -169,7 +157,108 @@ QStringList SimBoard::chipWrites()
 
 bool SimBoard::lastSettings(LinkSettings* out)
 {
-    return SIMCALL("hxsim_last_settings", int (*)(unsigned char*))(reinterpret_cast<unsigned char*>(out)) !=
-           0;
+    return call<int(unsigned char*)>("hxsim_last_settings")(reinterpret_cast<unsigned char*>(out)) != 0;
 }
-#undef SIMCALL
+
+QStringList SimBoard::boardSetup(evm::Role dac, evm::Role adc)
+{
+    const int d = dac == evm::Role::Slave, a = adc == evm::Role::Slave;
+    const std::pair<int, int> writes[] = {{0x00, 0x00}, {0x04, 0x01}, {0x0B, 0x55}, {0x0C, 0x55},
+                                          {0x0D, 0x55}, {0x0E, 0x55}, {0x0F, 0x55}, {0x35, 0x01},
+                                          {0x37, d},    {0x34, a},    {0x36, a}};
+    QStringList out;
+    for (const auto& [address, data] : writes)
+        out << QString::asprintf("write ch=7 addr=0x%02X data=0x%02X -> 0x0", address, data);
+    return out;
+}
+
+SimFolder::SimFolder(const QString& simLibrary) : sim(simLibrary)
+{
+    oldDir_ = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    sim.reset();
+}
+
+SimFolder::~SimFolder()
+{
+    QDir::setCurrent(oldDir_);
+}
+
+void SimFolder::writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile f(path(name));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(name));
+}
+
+QByteArray SimFolder::readFile(const QString& name) const
+{
+    QFile f(QDir::isAbsolutePath(name) ? name : path(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+BoardRig::BoardRig(const QString& simLibrary) : SimFolder(simLibrary)
+{
+    using evm::Board;
+    board.wait = [this](int ms) {
+        waits << ms;
+        events << QStringLiteral("wait %1").arg(ms);
+        if (onWait) onWait(ms);
+    };
+    board.question = [this](const QString& text, const QString& caption) {
+        events << QStringLiteral("question ") + caption + QStringLiteral(": ") + text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    };
+    QObject::connect(&board, &Board::report, [this](const evm::Report& r) {
+        reports << r;
+        events << QStringLiteral("report ") + r.text;
+    });
+    QObject::connect(&board, &Board::historyLine, [this](const QString& l) { history << l; });
+    QObject::connect(&board, &Board::connectionChanged,
+                     [this](bool open) { events << QStringLiteral("connection %1").arg(int(open)); });
+    QObject::connect(&board, &Board::busy, [this](const QString& text, int step, int steps) {
+        events << QStringLiteral("busy ") + text +
+                      (steps ? QStringLiteral(" %1/%2").arg(step).arg(steps) : "");
+    });
+    QObject::connect(&board, &Board::busyStep,
+                     [this](int step) { events << QStringLiteral("step %1").arg(step); });
+    QObject::connect(&board, &Board::busyEnded, [this] { events << QStringLiteral("ended"); });
+    // The controls that follow the image must not add to the history, nor,
+    // after a reset, send the defaults the chip already holds.
+    QObject::connect(&board, &Board::registersChanged, [this] {
+        events << QStringLiteral("changed") +
+                      (board.logsHistory() ? QStringLiteral(" (history on)") : QString());
+    });
+    QObject::connect(&board, &Board::registersReset, [this] {
+        const bool quiet = board.transport().writesHeld() && !board.logsHistory();
+        events << QStringLiteral("reset") + (quiet ? QString() : QStringLiteral(" (writes or history on)"));
+    });
+}
+
+BoardRig::~BoardRig()
+{
+    board.close();
+}
+
+evm::StartResult BoardRig::start(const QByteArray& ini, evm::StartOptions options)
+{
+    if (!ini.isEmpty()) writeFile(QStringLiteral("EVM2280.ini"), ini);
+    board.loadSettings();
+    return board.startUp(options);
+}
+
+void BoardRig::clear()
+{
+    sim.clearTrace();
+    reports.clear();
+    history.clear();
+    events.clear();
+    waits.clear();
+}
+
+QStringList BoardRig::reportTexts() const
+{
+    QStringList out;
+    for (const evm::Report& r : reports) out << r.text;
+    return out;
+}

@@ -5,55 +5,15 @@
 #include "linktext.h"
 #include "simfixture.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-// A board over the simulator's IIC link (or none there), opened as the program
-// opens it, with everything it reports collected.
-struct Rig {
-    explicit Rig(bool present = true)
+// A board over the simulator's IIC link, started, with nothing collected yet.
+struct Rig : BoardRig {
+    Rig()
     {
-        sim.reset();
-        sim.setPresent(present);
-        QObject::connect(&board, &evm::Board::historyLine, [this](const QString& l) { history << l; });
-        QDir::setCurrent(dir.path());
-        QFile ini(dir.filePath("EVM2280.ini"));
-        if (!ini.open(QIODevice::WriteOnly) || ini.write(kIic) != kIic.size()) qFatal("no settings file");
-        ini.close();
-        board.loadSettings();
-        QObject::connect(&board, &evm::Board::report, [this](const evm::Report& r) {
-            categories << r.category;
-            reports << r.text;
-        });
-        evm::StartOptions o;
-        o.readBack = false;
-        board.startUp(o);
-        reports.clear();
-        categories.clear();
-        sim.clearTrace();
-    }
-    ~Rig() { board.close(); }
-    QTemporaryDir dir;
-    SimBoard sim;
-    evm::Board board;
-    QStringList history;
-    QStringList reports;
-    QList<evm::ReportCategory> categories;
-};
-
-// Where a script stops, as a command-line tool hears of it.
-struct StopAt : evm::ScriptEvents {
-    qint64 line = -1;
-    QString text;
-    bool handled = true;
-    bool stoppedAt(qint64 index, const QString& t) override
-    {
-        line = index;
-        text = t;
-        return handled;
+        start();
+        clear();
     }
 };
 } // namespace
@@ -63,14 +23,12 @@ class TestBoard : public QObject {
 private slots:
     void texts_data();
     void texts();
-    void withoutABoardNothingHappens();
     void suppressedWritesStillMirrorAndLog();
     void registerErrorsShareOneReport();
     void everyBoardControlFailureIsReported();
     void failedWriteIsStillMirroredAndLogged();
     void addressesOutsideTheImageReachTheChip();
     void valueAboveAByte();
-    void scriptStopNamesItsLine();
 };
 
 void TestBoard::texts_data()
@@ -92,20 +50,6 @@ void TestBoard::texts()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(text, expected);
-}
-
-void TestBoard::withoutABoardNothingHappens()
-{
-    Rig app(false);
-    const auto before = app.board.image().bytes;
-    app.board.WriteRegister(0x41, 0x05);
-    app.board.WriteRegister(0x40, 0x00);
-    QCOMPARE(int(app.board.ReadRegister(0x41)), 0);
-    app.board.routeClock(evm::Converter::Dac, evm::Role::Master);
-    QVERIFY(app.board.image().bytes == before);
-    QVERIFY(app.history.isEmpty());
-    QVERIFY(app.sim.trace().isEmpty());
-    QVERIFY(app.reports.isEmpty());
 }
 
 void TestBoard::suppressedWritesStillMirrorAndLog()
@@ -140,10 +84,11 @@ void TestBoard::registerErrorsShareOneReport()
         app.board.WriteRegister(0x42, 2);
         app.board.ReadRegister(0x41);
     });
-    QCOMPARE(app.reports, QStringList{"Communication error: WRERR001F"});
-    QCOMPARE(app.categories.value(0), evm::ReportCategory::Communication);
+    QCOMPARE(app.reportTexts(), QStringList{"Communication error: WRERR001F"});
+    QCOMPARE(app.reports.value(0).category, evm::ReportCategory::Communication);
     app.board.operation([&] { app.board.ReadRegister(0x41); });
-    QCOMPARE(app.reports.last(), QString("Communication error: RDERR0022\nPlease check interface setting."));
+    QCOMPARE(app.reportTexts().last(),
+             QString("Communication error: RDERR0022\nPlease check interface setting."));
     QCOMPARE(app.reports.size(), 2);
 }
 
@@ -160,8 +105,9 @@ void TestBoard::everyBoardControlFailureIsReported()
         app.board.routeClock(evm::Converter::Dac, evm::Role::Master);
         app.board.WriteRegister(0x41, 1);
     });
-    QCOMPARE(app.reports, (QStringList{"Communication error: SPERR0002", "Communication error: WRERR0003",
-                                       "Communication error: SPERR0002"}));
+    QCOMPARE(app.reportTexts(),
+             (QStringList{"Communication error: SPERR0002", "Communication error: WRERR0003",
+                          "Communication error: SPERR0002"}));
 }
 
 void TestBoard::failedWriteIsStillMirroredAndLogged()
@@ -172,7 +118,7 @@ void TestBoard::failedWriteIsStillMirroredAndLogged()
     QCOMPARE(int(app.board.image().at(0x44)), 0x0F);
     QCOMPARE(app.history, QStringList{"0x44, 0x0F"});
     QCOMPARE(app.sim.reg(0x44), 0x00);
-    QCOMPARE(app.reports, QStringList{"Communication error: WRERR0033"});
+    QCOMPARE(app.reportTexts(), QStringList{"Communication error: WRERR0033"});
 }
 
 void TestBoard::addressesOutsideTheImageReachTheChip()
@@ -195,28 +141,6 @@ void TestBoard::valueAboveAByte()
     QCOMPARE(app.sim.chipWrites(), QStringList{"41=FF"});
     QCOMPARE(int(app.board.image().at(0x41)), 0xFF);
     QCOMPARE(app.history, QStringList{"0x41, 0xFF"});
-}
-
-// A script stop names its line to whoever runs the script; the board reports
-// it only where nobody did.
-void TestBoard::scriptStopNamesItsLine()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("s.csv");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("0x41, 0x01\r\n\r\nsleep, 0\r\n0x42, 0x100\r\n0x43, 0x01\r\n");
-    f.close();
-    for (bool handled : {true, false}) {
-        Rig app;
-        StopAt events;
-        events.handled = handled;
-        app.board.runScript(path, &events);
-        QCOMPARE(events.line, qint64(3));
-        QCOMPARE(events.text, QString("Invalid register data!"));
-        QCOMPARE(app.sim.chipWrites(), QStringList{"41=01"});
-        QCOMPARE(app.reports, handled ? QStringList{} : QStringList{"Invalid register data!"});
-    }
 }
 
 QTEST_MAIN(TestBoard)

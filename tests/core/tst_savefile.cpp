@@ -18,9 +18,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
-#ifdef Q_OS_LINUX
-#include <sys/fsuid.h>
-#endif
 
 namespace {
 
@@ -36,44 +33,6 @@ QString save(const QString& path, const QByteArray& bytes)
 }
 
 #ifdef Q_OS_UNIX
-// While it lives, no new file can be made in folder but file stays writable:
-// the folder is read-only and, since root ignores that, a root process works
-// on files as an ordinary user meanwhile.
-class NoNewFileIn {
-public:
-    NoNewFileIn(const QString& folder, const QString& file) : folder_(QFile::encodeName(folder))
-    {
-        ::chmod(QFile::encodeName(file).constData(), 0666);
-        ::chmod(folder_.constData(), 0555);
-#ifdef Q_OS_LINUX
-        if (::geteuid() == 0) {
-            ::setfsuid(65534);
-            asUser_ = ::setfsuid(-1) == 65534;
-        }
-#endif
-    }
-    ~NoNewFileIn()
-    {
-#ifdef Q_OS_LINUX
-        if (asUser_) ::setfsuid(0);
-#endif
-        ::chmod(folder_.constData(), 0700);
-    }
-    bool refusesNewFiles() const
-    {
-        const QByteArray probe = folder_ + "/probe";
-        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd < 0) return true;
-        ::close(fd);
-        ::unlink(probe.constData());
-        return false;
-    }
-
-private:
-    QByteArray folder_;
-    bool asUser_ = false;
-};
-
 QByteArray readAll(int fd)
 {
     QByteArray bytes;

@@ -24,11 +24,6 @@ QString historyLine(int reg, int value)
     return QString::asprintf("0x%02X, 0x%02X", reg, value);
 }
 
-QStringList historyLines(const TForm1* f)
-{
-    return f->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 // A started program over SPI: board open, history on, every bar at 255.
 struct Panel {
     AppFixture app;
@@ -139,7 +134,7 @@ void TestAttenuation::enterMovesTheBar()
     p.type(channel, typed, key);
     QCOMPARE(p.bar(channel)->value(), value);
     QCOMPARE(p.app.sim.chipWrites(), QStringList{chipWrite(reg, value)});
-    QCOMPARE(historyLines(p.form()), QStringList{historyLine(reg, value)});
+    QCOMPARE(p.app.historyLines(), QStringList{historyLine(reg, value)});
     QCOMPARE(int(p.form()->board().image().at(unsigned(reg))), value);
     QCOMPARE(p.edit(channel)->text(), shown);
     QVERIFY(p.app.dialogs.shown.isEmpty());
@@ -157,7 +152,7 @@ void TestAttenuation::enterOnCurrentPositionWritesNothing()
         QCOMPARE(p.edit(3)->text(), typed); // the typed text stays
         QCOMPARE(p.bar(3)->value(), 234);
     }
-    QVERIFY(historyLines(p.form()).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
 }
 
 void TestAttenuation::typingAloneNeverCommits()
@@ -208,7 +203,7 @@ void TestAttenuation::movingTheBarWritesEachPosition()
     Panel p;
     p.bar(3)->setValue(200);
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"4A=C8"});
-    QCOMPARE(historyLines(p.form()), QStringList{"0x4A, 0xC8"});
+    QCOMPARE(p.app.historyLines(), QStringList{"0x4A, 0xC8"});
     QCOMPARE(p.edit(3)->text(), QStringLiteral("-27.5"));
     QCOMPARE(int(p.form()->board().image().at(0x4A)), 200);
 
@@ -229,7 +224,7 @@ void TestAttenuation::switchingModeRaisesLowChannels()
 
     p.chooseMode(true);
     QCOMPARE(p.app.sim.chipWrites(), (QStringList{"46=80", "49=9B"}));
-    QCOMPARE(historyLines(p.form()), (QStringList{"0x46, 0x80", "0x49, 0x9B"}));
+    QCOMPARE(p.app.historyLines(), (QStringList{"0x46, 0x80", "0x49, 0x9B"}));
     QCOMPARE(p.bar(2)->minimum(), 155);
     QCOMPARE(p.bar(2)->value(), 155);
     QCOMPARE(p.edit(2)->text(), QStringLiteral("-100.0"));
@@ -313,7 +308,7 @@ void TestAttenuation::refreshUnderSuppressWritesOnlyMirrors()
     f->board().WriteRegister(0x4F, 0xC8);
     f->RefreshControls();
     QVERIFY(p.app.sim.trace().isEmpty());
-    QVERIFY(historyLines(f).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
     QCOMPARE(int(f->board().image().at(0x48)), 0x81);
     QCOMPARE(p.edit(1)->text(), QStringLiteral("-63.0"));
     QCOMPARE(p.bar(8)->value(), 200);

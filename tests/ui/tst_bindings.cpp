@@ -17,11 +17,6 @@
 
 namespace {
 
-QStringList historyLines(const TForm1* f)
-{
-    return f->Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 // A pick in the box's list with the keyboard: the list's view hands the item
 // to the box, which raises activated as for a mouse pick.
 bool chooseItem(QComboBox* box, const QString& text)
@@ -89,7 +84,7 @@ void TestBindings::checkBoxWritesItsBit()
     QCOMPARE(int(p.form()->board().image().at(0x43)), 0x14);
     QTest::mouseClick(box, Qt::LeftButton);
     QCOMPARE(p.app.sim.chipWrites(), (QStringList{"43=14", "43=10"}));
-    QCOMPARE(historyLines(p.form()), (QStringList{"0x43, 0x14", "0x43, 0x10"}));
+    QCOMPARE(p.app.historyLines(), (QStringList{"0x43, 0x14", "0x43, 0x10"}));
 
     // An analog-mute source sits in register 0x40, whose reset bits stay set.
     p.preset(0x40, 0x01);
@@ -147,7 +142,7 @@ void TestBindings::radioWritesItsBit()
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"41=85"});
     QTest::mouseClick(group->button(0), Qt::LeftButton);
     QCOMPARE(p.app.sim.chipWrites(), (QStringList{"41=85", "41=05"}));
-    QCOMPARE(historyLines(p.form()), (QStringList{"0x41, 0x85", "0x41, 0x05"}));
+    QCOMPARE(p.app.historyLines(), (QStringList{"0x41, 0x85", "0x41, 0x05"}));
 }
 
 // The ADC box is hidden; its change event is raised the way the wiring hears it.
@@ -206,7 +201,7 @@ void TestBindings::controlsWithoutBindingDoNothing()
     setTag(&strayCombo, 4);
     p.form()->ComboBoxChange(&strayCombo);
     QVERIFY(p.app.sim.chipWrites().isEmpty());
-    QVERIFY(historyLines(p.form()).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
 }
 
 void TestBindings::noBoardChangesNothing()
@@ -318,7 +313,7 @@ void TestBindings::refreshOnMatchingImageWritesNothing()
     TForm1* f = p.form();
     f->RefreshControls();
     QVERIFY(p.app.sim.trace().isEmpty());
-    QVERIFY(historyLines(f).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
 
     // Also for an image far from the defaults, once the controls show it.
     const int values[][2] = {{0x40, 0x3A}, {0x41, 0xD7}, {0x42, 0xA5}, {0x43, 0x5A},
@@ -331,7 +326,7 @@ void TestBindings::refreshOnMatchingImageWritesNothing()
     const auto image = f->board().image().bytes;
     f->RefreshControls();
     QVERIFY(p.app.sim.trace().isEmpty());
-    QVERIFY(historyLines(f).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
     QVERIFY(f->board().image().bytes == image);
 }
 
@@ -345,7 +340,7 @@ void TestBindings::refreshRewritesChangedFields()
     f->RefreshControls();
     QVERIFY(box->isChecked());
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"43=01"});
-    QCOMPARE(historyLines(f), QStringList{"0x43, 0x01"});
+    QCOMPARE(p.app.historyLines(), QStringList{"0x43, 0x01"});
 
     // With LogHistory clear (end of a script run) the write goes out unlogged.
     p.preset(0x43, 0x00);
@@ -355,7 +350,7 @@ void TestBindings::refreshRewritesChangedFields()
     }
     QVERIFY(!box->isChecked());
     QCOMPARE(p.app.sim.chipWrites(), QStringList{"43=00"});
-    QVERIFY(historyLines(f).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
 
     // A radio group changed by the refresh writes its register too.
     p.preset(0x41, 0x80);
@@ -375,7 +370,7 @@ void TestBindings::refreshUnderSuppressWritesOnlyMirrors()
     QVERIFY(p.app.find<QCheckBox>("cDAC8")->isChecked());
     QVERIFY(p.app.sim.trace().isEmpty());
     QCOMPARE(int(f->board().image().at(0x44)), 0x81);
-    QVERIFY(historyLines(f).isEmpty());
+    QVERIFY(p.app.historyLines().isEmpty());
 }
 
 void TestBindings::refreshColoursTheRegisterMap()

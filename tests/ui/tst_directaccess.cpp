@@ -40,13 +40,6 @@ struct Window {
     }
 };
 
-void startClean(AppFixture& app)
-{
-    app.start();
-    app.sim.clearTrace();
-    app.dialogs.clear();
-}
-
 } // namespace
 
 class TestDirectAccess : public QObject {
@@ -82,7 +75,7 @@ void TestDirectAccess::readAddressForms()
 {
     QFETCH(QString, address);
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     {
         evm::Board::Quiet quiet(app.form()->board(), evm::Board::Quiet::History);
@@ -104,7 +97,7 @@ void TestDirectAccess::readAddressForms()
 void TestDirectAccess::enterActsOnRelease()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.fill("0x44", "0x3C");
 
@@ -138,7 +131,7 @@ void TestDirectAccess::readWithoutBoard()
 {
     AppFixture app;
     app.sim.setPresent(false);
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.fill("0x41", "0x55");
     w.enter(w.reg);
@@ -151,7 +144,7 @@ void TestDirectAccess::readWithoutBoard()
 void TestDirectAccess::writeSendsAndLogsTheLowByte()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.fill("0x41", "0x1FF");
     w.click("imgWrite");
@@ -166,7 +159,7 @@ void TestDirectAccess::writeSendsAndLogsTheLowByte()
 void TestDirectAccess::writeRefreshesAndLogsTheRewrite()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.fill("0x43", "1");
     w.enter(w.data);
@@ -179,7 +172,7 @@ void TestDirectAccess::writeWithoutBoardStillRefreshes()
 {
     AppFixture app;
     app.sim.setPresent(false);
-    startClean(app);
+    app.startClean();
     Window w(app);
     // Without a board the box's click changes nothing else: only a refresh
     // brings it back in line with the image.
@@ -235,7 +228,7 @@ void TestDirectAccess::badTexts()
     QFETCH(QString, data);
     QFETCH(QString, named);
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     {
         evm::Board::Quiet quiet(app.form()->board());
@@ -259,7 +252,7 @@ void TestDirectAccess::badTexts()
 void TestDirectAccess::otherKeysReachTheField()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.reg->clear();
     QTest::keyClicks(w.reg, "$4a");
@@ -271,7 +264,7 @@ void TestDirectAccess::otherKeysReachTheField()
 void TestDirectAccess::clearThenSaveReplays()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.memo->setPlainText("old line\n");
     w.click("imgClear");
@@ -303,7 +296,7 @@ void TestDirectAccess::clearThenSaveReplays()
 void TestDirectAccess::historyKeepsUserText()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.memo->setFocus();
     QTest::keyClicks(w.memo, "note");
@@ -326,7 +319,7 @@ void TestDirectAccess::historyKeepsUserText()
 void TestDirectAccess::emptyHistorySavesEmptyFile()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     app.writeFile("h.csv", "something\r\n");
     app.dialogs.saveAnswers << app.path("h.csv");
@@ -342,7 +335,7 @@ void TestDirectAccess::emptyHistorySavesEmptyFile()
 void TestDirectAccess::historyFollowsTheEnd()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     QScrollBar* bar = w.memo->verticalScrollBar();
     for (int i = 0; i < 100; ++i) app.form()->board().WriteRegister(0x47, i);
@@ -360,7 +353,7 @@ void TestDirectAccess::historyFollowsTheEnd()
 void TestDirectAccess::saveQuestions()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.fill("0x47", "0x05");
     w.click("imgWrite");
@@ -400,7 +393,7 @@ void TestDirectAccess::failedSaveKeepsOldFile()
 {
     QFETCH(QString, how);
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     for (int i = 0; i < 40; ++i) app.form()->board().WriteRegister(0x47, i); // about 500 bytes of log
     const QByteArray old("old\r\n");
@@ -449,7 +442,7 @@ void TestDirectAccess::failedSaveKeepsOldFile()
 void TestDirectAccess::oversizedDataReplays()
 {
     AppFixture app;
-    startClean(app);
+    app.startClean();
     Window w(app);
     w.fill("0x47", "0x12");
     w.click("imgWrite");

@@ -3,29 +3,9 @@
 #include "fixture.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QtTest>
 
 namespace {
-
-// Brings the tab page holding w to the front, as a user would before clicking.
-void showPageOf(TForm1* f, QWidget* w)
-{
-    for (QWidget* p = w; p; p = p->parentWidget())
-        if (const int i = f->MainTab->indexOf(p); i >= 0) {
-            f->MainTab->setCurrentIndex(i);
-            return;
-        }
-}
-
-void click(AppFixture& app, const char* name)
-{
-    auto* b = app.find<QPushButton>(QLatin1String(name));
-    QVERIFY2(b, name);
-    showPageOf(app.form(), b);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
 
 // The picture each lamp shows, ZERO1 first.
 QList<int> lampPictures(AppFixture& app)
@@ -91,7 +71,7 @@ void TestZeroFlags::readShowsEachFlag()
     app.sim.clearTrace();
     const auto image = f->board().image().bytes;
 
-    click(app, "btnZeroRead");
+    app.clickOnPage("btnZeroRead");
     QCOMPARE(lampPictures(app), lampsFor(flags));
     // One raw read; the flags are status and stay out of the register image.
     const QString read = QString::number(flags, 16).toUpper().rightJustified(2, QLatin1Char('0'));
@@ -106,11 +86,11 @@ void TestZeroFlags::clearBlanksWithoutTraffic()
     AppFixture app;
     app.startOverIic();
     app.sim.setZeroFlags(0x81);
-    click(app, "btnZeroRead");
+    app.clickOnPage("btnZeroRead");
     QCOMPARE(lampPictures(app), lampsFor(0x81));
     app.sim.clearTrace();
 
-    click(app, "btnZeroClr");
+    app.clickOnPage("btnZeroClr");
     QCOMPARE(lampPictures(app), lampsFor(0));
     QVERIFY(app.sim.trace().isEmpty());
 }
@@ -123,7 +103,7 @@ void TestZeroFlags::readWithoutBoardShowsUnlit()
     app.sim.setZeroFlags(0xFF);
     app.sim.clearTrace();
     app.dialogs.clear();
-    click(app, "btnZeroRead");
+    app.clickOnPage("btnZeroRead");
     QCOMPARE(lampPictures(app), lampsFor(0));
     QVERIFY(app.sim.trace().isEmpty());
     // No flags were read: the lamps are not shown as if they had been.
@@ -135,14 +115,14 @@ void TestZeroFlags::failedReadShowsWhatWasReturned()
     AppFixture app;
     app.startOverIic();
     app.sim.setZeroFlags(0x81);
-    click(app, "btnZeroRead");
+    app.clickOnPage("btnZeroRead");
     app.sim.failRead(0x45, 0x21);
 
-    click(app, "btnZeroRead");
+    app.clickOnPage("btnZeroRead");
     QCOMPARE(app.dialogs.texts("message"),
              QStringList{"Communication error: RDERR0021\nPlease check interface setting."});
     QCOMPARE(lampPictures(app), lampsFor(0));
-    click(app, "btnZeroRead"); // a new click is a new operation, reported again
+    app.clickOnPage("btnZeroRead"); // a new click is a new operation, reported again
     QCOMPARE(app.dialogs.texts("message").size(), 2);
 }
 

@@ -1,12 +1,11 @@
-// The window's start-up on the Linux chip library, with a model of the chip's
+// The board's start-up on the Linux chip library, with a model of the chip's
 // bus behind it, against the same start-up on the simulator: the chip must see
-// the same register reads and writes, and the window must end the same.
+// the same register reads and writes, and the board must end the same.
 
 #include "devicemodel.h"
-#include "fixture.h"
+#include "simfixture.h"
 
 #include <QRegularExpression>
-#include <QStatusBar>
 #include <QtTest>
 
 #include <dlfcn.h>
@@ -96,34 +95,33 @@ void TestHwBoard::startupMatchesTheSimulator()
     Devices dev;
     std::vector<std::string> simOps;
     regs::RegisterImage simImage;
+    evm::StartOptions o;
+    o.startupScript = "startup.csv";
     {
-        AppFixture app;
-        for (auto [address, value] : kPreset) app.sim.setRegister(address, value);
-        for (int a = 0x40; a <= 0x5E; ++a) dev.regs[size_t(a)] = std::uint8_t(app.sim.reg(a));
-        if (!settings.isEmpty()) app.writeFile("EVM2280.ini", settings);
-        app.writeFile("startup.csv", kStartupScript);
-        app.start();
-        QCOMPARE(app.dialogs.texts(), QStringList());
-        simOps = chipOps(app.sim.trace());
-        simImage = app.form()->board().image();
-        app.close();
+        BoardRig rig;
+        for (auto [address, value] : kPreset) rig.sim.setRegister(address, value);
+        for (int a = 0x40; a <= 0x5E; ++a) dev.regs[size_t(a)] = std::uint8_t(rig.sim.reg(a));
+        rig.writeFile("startup.csv", kStartupScript);
+        QCOMPARE(rig.start(settings, o), evm::StartResult::Ready);
+        QVERIFY(rig.reports.isEmpty());
+        simOps = chipOps(rig.sim.trace());
+        simImage = rig.board.image();
     }
     QVERIFY(!simOps.empty());
 
     hwmodel::current = &dev;
     {
-        AppFixture app(QStringLiteral(HXLINUX_LIBRARY));
-        if (!settings.isEmpty()) app.writeFile("EVM2280.ini", settings);
-        app.writeFile("startup.csv", kStartupScript);
-        app.writeFile("hxbus-linux.ini", "i2c = /dev/i2c-1\nspi = /dev/spidev0.0\n");
-        app.start();
-        QCOMPARE(app.dialogs.texts(), QStringList());
-        QCOMPARE(app.form()->StatusBar1->currentMessage(), QString("Ready"));
-        QVERIFY(app.form()->board().image().bytes == simImage.bytes);
-        QVERIFY(app.sim.trace().isEmpty()); // the window talked to the Linux library only
-        app.close();
+        BoardRig rig;
+        rig.writeFile("startup.csv", kStartupScript);
+        rig.writeFile("hxbus-linux.ini", "i2c = /dev/i2c-1\nspi = /dev/spidev0.0\n");
+        o.library = QStringLiteral(HXLINUX_LIBRARY);
+        QCOMPARE(rig.start(settings, o), evm::StartResult::Ready);
+        QVERIFY(rig.reports.isEmpty());
+        QVERIFY(rig.board.image().bytes == simImage.bytes);
+        QVERIFY(rig.sim.trace().isEmpty()); // the board talked to the Linux library only
+        rig.board.close();
     }
-    QVERIFY(dev.fds.empty()); // _close at the window's close
+    QVERIFY(dev.fds.empty()); // _close at the board's close
 
     QVERIFY(dev.chipOps.size() >= size_t(probes));
     for (int i = 0; i < probes; ++i) QCOMPARE(dev.chipOps[size_t(i)], Devices::op('R', 0x40, dev.regs[0x40]));
