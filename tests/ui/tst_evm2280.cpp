@@ -247,6 +247,14 @@ void TestEvm2280::commands_data()
     QTest::newRow("set, a value wider than the field")
         << none << none << QStringList{"set", "FMTDA=4", "SRDA=4"} << 2 << none
         << QByteArray("evm2280: 4 does not fit SRDA (2 bits: 0x0 to 0x3)\n") << QString() << QStringList{};
+    QTest::newRow("serve, an address it cannot listen on, before the board is opened")
+        << none << none << QStringList{"serve", "--listen", "localhost:99999"} << 2 << none
+        << QByteArray("evm2280: --listen 'localhost:99999': 'localhost' is no IP address (write PORT or "
+                      "ADDRESS:PORT, as 5025, 127.0.0.1:5025 or [::1]:5025)\n")
+        << QString() << QStringList{};
+    QTest::newRow("--listen belongs to serve")
+        << none << none << QStringList{"read", "0x41", "--listen", "1"} << 2 << none
+        << QByteArray("evm2280: --listen belongs to serve\n") << QString() << QStringList{};
     QTest::newRow("set, no such field")
         << none << none << QStringList{"set", "FMTDX=4"} << 2 << none
         << QByteArray("evm2280: No bit field is named 'FMTDX' (evm2280 fields lists them)\n") << QString()
