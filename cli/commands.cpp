@@ -13,7 +13,7 @@ namespace evm::cli {
 namespace {
 
 // One case per command of the command table (options.cpp).
-int dispatch(Session& s, const Invocation& inv, Inputs& in)
+int dispatch(Session& s, const Invocation& inv, Inputs& in, const Server* server)
 {
     switch (inv.command) {
     case Command::Info:
@@ -39,7 +39,7 @@ int dispatch(Session& s, const Invocation& inv, Inputs& in)
     case Command::Watch:
         return watch(s, inv);
     case Command::Serve:
-        return serve(s, inv);
+        return server->serve(s, inv);
     }
     return 0;
 }
@@ -131,8 +131,9 @@ int reset(Session& s, const Invocation& inv)
     return 0;
 }
 
-int execute(const Invocation& inv)
+int execute(const Invocation& inv, const Server* server)
 {
+    if (inv.command == Command::Serve && !server) return serveFromModule();
     Session s;
     if (inv.verbose) s.traceTransfers();
     // Files first: a file that is no snapshot or script is found before
@@ -140,7 +141,7 @@ int execute(const Invocation& inv)
     Inputs in;
     if (!prepare(s, inv, &in)) return 2;
     // A listening address that cannot be used is found before the board is opened.
-    if (inv.command == Command::Serve && !checkListen(s, inv)) return 2;
+    if (inv.command == Command::Serve && !server->checkListen(s, inv)) return 2;
     int status = 0;
     if (inv.command == Command::Compare && !inv.fileB.isEmpty()) {
         status = compareWith(s, inv, in, false);
@@ -150,7 +151,7 @@ int execute(const Invocation& inv)
 
     if (s.open()) {
         try {
-            status = dispatch(s, inv, in);
+            status = dispatch(s, inv, in, server);
         } catch (const AppError& e) {
             s.fail(e.text());
         } catch (const std::exception& e) {

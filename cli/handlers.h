@@ -25,8 +25,6 @@ struct Inputs {
 
 // Opens or reads the command's files; false when one cannot be had (reported).
 bool prepare(Session& s, const Invocation& inv, Inputs* in);
-// serve: the --listen text names an address to listen on (reported if not).
-bool checkListen(Session& s, const Invocation& inv);
 
 int info(Session& s, const Invocation& inv);
 int read(Session& s, const Invocation& inv);
@@ -40,8 +38,6 @@ int dump(Session& s, const Invocation& inv);
 // Against the chip, or file A against file B when B is given.
 int compareWith(Session& s, const Invocation& inv, const Inputs& in, bool chip);
 int watch(Session& s, const Invocation& inv);
-// The board as an SCPI instrument until a terminating signal.
-int serve(Session& s, const Invocation& inv);
 
 // Chip registers read once each for one command; nothing once a read has failed.
 class ChipBytes {

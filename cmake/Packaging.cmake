@@ -3,6 +3,7 @@
 # Under the prefix (/usr in the package):
 #   bin/evmcontroller, bin/evm2280          packaging/launcher: picks the board library
 #   lib/evm-controller/evmcontroller, evm2280 the programs, without RPATH
+#   lib/evm-controller/evm2280serve.so      the SCPI server that evm2280 serve loads
 #   lib/evm-controller/sim/libHxBus.so      the board simulator (the default)
 #   lib/evm-controller/linux/libHxBus.so    the library for a chip on the host's bus
 #   share/applications, icons, metainfo, man, doc/evm-controller
@@ -59,6 +60,7 @@ install(TARGETS evmcontroller evm2280 RUNTIME DESTINATION ${evm_private})
 foreach(program evmcontroller evm2280)
   install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${evm_private}/${program}\")")
 endforeach()
+install(TARGETS evm2280serve LIBRARY DESTINATION ${evm_private})
 install(TARGETS HxBus LIBRARY DESTINATION ${evm_private}/sim)
 install(TARGETS HxBusLinux LIBRARY DESTINATION ${evm_private}/linux)
 install(PROGRAMS ${evm_pkg}/launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME evmcontroller)

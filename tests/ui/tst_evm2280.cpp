@@ -418,6 +418,12 @@ void TestEvm2280::withoutLibrary()
     QCOMPARE(r.err, QByteArray("evm2280: Cannot load DLL\n"));
     QCOMPARE(r.exit, 2);
     QVERIFY(r.out.isEmpty());
+
+    // Nor the server module that serve loads from the program's folder.
+    const Result served = tool.run({"serve", "--listen", "127.0.0.1:0"}, {}, copy);
+    QVERIFY2(served.err.startsWith("evm2280: serve: ") && served.err.contains("evm2280serve"),
+             served.err.constData());
+    QCOMPARE(served.exit, 2);
 }
 
 void TestEvm2280::runTrafficAsWindow_data()
