@@ -76,6 +76,18 @@ template <class F> Outcome BoardInstrument::command(F&& body)
     return firstReport_ ? outcomeOf(*firstReport_) : outcome;
 }
 
+template <class F> Outcome BoardInstrument::fieldCommand(const QString& name, F&& body)
+{
+    const fields::Field* f = fields::find(name);
+    if (!f) return noSuchField(name);
+    return command([&] {
+        if (!board_.requireBoard()) return Outcome{};
+        const std::uint8_t reg = current(f->reg);
+        const bool w = f->attenuation && wide();
+        return body(*f, reg, w);
+    });
+}
+
 bool BoardInstrument::busy() const
 {
     return held_ || board_.inOperation();
@@ -140,36 +152,26 @@ Outcome BoardInstrument::readAll(RegisterValues* values)
 
 Outcome BoardInstrument::field(const QString& name, FieldValue* value)
 {
-    const fields::Field* f = fields::find(name);
-    if (!f) return noSuchField(name);
-    return command([&] {
-        if (!board_.requireBoard()) return Outcome{};
-        const std::uint8_t reg = current(f->reg);
-        const bool w = f->attenuation && wide();
-        const unsigned v = fields::valueOf(*f, reg);
-        *value = {v, fields::describe(*f, v, w)};
+    return fieldCommand(name, [&](const fields::Field& f, std::uint8_t reg, bool w) {
+        const unsigned v = fields::valueOf(f, reg);
+        *value = {v, fields::describe(f, v, w)};
         return Outcome{};
     });
 }
 
 Outcome BoardInstrument::setField(const QString& name, const QString& text)
 {
-    const fields::Field* f = fields::find(name);
-    if (!f) return noSuchField(name);
-    return command([&] {
-        if (!board_.requireBoard()) return Outcome{};
-        const std::uint8_t reg = current(f->reg);
-        const bool w = f->attenuation && wide();
+    return fieldCommand(name, [&](const fields::Field& f, std::uint8_t reg, bool w) {
         if (failed()) return Outcome{}; // no write over a register that could not be read
         QString error;
-        const std::optional<unsigned> v = fields::parseValue(*f, text, w, &error);
+        const std::optional<unsigned> v = fields::parseValue(f, text, w, &error);
         if (!v) {
             // A number the field cannot hold is out of range; anything else is no value for it.
             const bool number = parseInteger(text.trimmed(), IntegerRange::Pattern32).has_value();
             return Outcome{number ? Fault::OutOfRange : Fault::BadValue, error};
         }
-        board_.WriteRegister(unsigned(f->reg), *fields::withValue(*f, reg, *v, nullptr));
-        board_.fieldWritten(unsigned(f->reg), f->low, f->width(), *v);
+        board_.WriteRegister(unsigned(f.reg), *fields::withValue(f, reg, *v, nullptr));
+        board_.fieldWritten(unsigned(f.reg), f.low, f.width(), *v);
         emit registersWritten();
         return Outcome{};
     });

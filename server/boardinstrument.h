@@ -51,6 +51,9 @@ signals:
 
 private:
     template <class F> Outcome command(F&& body);
+    // A command on a named field: `body(field, register as it stands, wide
+    // attenuation mode)` on an open board.
+    template <class F> Outcome fieldCommand(const QString& name, F&& body);
     bool failed() const { return firstReport_.has_value(); }
     std::uint8_t current(int reg);
     bool wide();
