@@ -243,6 +243,12 @@ void TestInterfaceSettings::storingKeepsEveryOtherByte_data()
     QTest::newRow("address") << addr << addr << 2 << false
                              << QByteArray(
                                     "; by hand\r\n[SerialInterface]\r\nType=0\r\n\r\nAddr=0x4E\r\n[A]\r\n");
+    // Another window in the folder stored its interface after this one
+    // loaded the file: this one's address leaves that key as it is now.
+    QTest::newRow("another window's interface kept")
+        << QByteArray("[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n")
+        << QByteArray("[SerialInterface]\r\nType=1\r\nAddr=0x4C\r\n") << 2 << false
+        << QByteArray("[SerialInterface]\r\nType=1\r\nAddr=0x4E\r\n");
     QTest::newRow("interface, no section yet")
         << QByteArray("[Other]\nk=1") << QByteArray("[Other]\nk=1") << -1 << false
         << QByteArray("[Other]\nk=1\r\n[SerialInterface]\r\nType=0\r\nAddr=0x4C\r\n");
