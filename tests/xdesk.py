@@ -59,10 +59,10 @@ def keycode(d, name):
     return code
 
 
-def keys(d, specs):
+def keys(d, strokes):
     shift = keycode(d, "Shift_L")
-    for spec in specs:
-        mode, _, name = spec.rpartition(":")
+    for stroke in strokes:
+        mode, _, name = stroke.rpartition(":")
         held = name.startswith("shift+")
         code = keycode(d, name[6:] if held else name)
         if held:

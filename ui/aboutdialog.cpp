@@ -5,7 +5,6 @@
 #include "TForm1.h"
 #include "globals.h"
 #include "widgets.h"
-#include "appwindows.h"
 
 #include <QApplication>
 #include <QFont>

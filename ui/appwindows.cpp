@@ -10,7 +10,6 @@
 #include "widgets.h"
 
 #include <QApplication>
-#include <QWindow>
 
 TSplashForm* SplashForm = nullptr;
 TForm1* Form1 = nullptr;
@@ -53,13 +52,4 @@ void DestroyAppWindows()
     Form1 = nullptr;
     delete SplashForm;
     SplashForm = nullptr;
-}
-
-void belongToMainWindow(QWidget* dialog)
-{
-    // Not a Qt parent: the dialogs stay windows of their own, made in the
-    // program's fixed order, and keep the place they choose themselves.
-    QWindow* own = dialog->windowHandle();
-    QWindow* main = Form1 && Form1 != dialog ? Form1->windowHandle() : nullptr;
-    if (own && main) own->setTransientParent(main);
 }

@@ -18,10 +18,3 @@ struct AppOptions {
 void CreateAppWindows(const AppOptions& options = {});
 // Deletes all five windows and clears the references.
 void DestroyAppWindows();
-
-class QWidget;
-// Call from a dialog's showEvent, after the base class has placed it: the
-// window manager then keeps the dialog above the main window, and minimises
-// and restores it with the main window (WM_TRANSIENT_FOR on X11). Without
-// it Qt makes a parentless dialog transient for its hidden group leader.
-void belongToMainWindow(QWidget* dialog);

@@ -1,7 +1,7 @@
 #include "regviewform.h"
 
 #include "registermap.h"
-#include "appwindows.h"
+#include "widgets.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,7 +1,6 @@
 #include "scriptprogress.h"
 
 #include "widgets.h"
-#include "appwindows.h"
 
 #include <QFont>
 #include <QFrame>

@@ -2,6 +2,7 @@
 
 #include "groupboxstyle.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -385,4 +386,18 @@ void TNoEscapeDialog::keyPressEvent(QKeyEvent* e)
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+void belongToMainWindow(QWidget* dialog)
+{
+    // Not a Qt parent: the dialogs stay windows of their own, made in the
+    // program's fixed order, and keep the place they choose themselves.
+    QWindow* own = dialog->windowHandle();
+    if (!own) return;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != dialog && w->objectName() == QLatin1String("Form1") && w->windowHandle()) {
+            own->setTransientParent(w->windowHandle());
+            return;
+        }
+    }
 }

@@ -17,6 +17,12 @@ class QRadioButton;
 int tagOf(const QObject* control);
 void setTag(QObject* control, int tag);
 
+// Call from a dialog's showEvent, after the base class has placed it: the
+// window manager then keeps the dialog above the main window ("Form1"), and
+// minimises and restores it with the main window (WM_TRANSIENT_FOR on X11).
+// Without it Qt makes a parentless dialog transient for its hidden group leader.
+void belongToMainWindow(QWidget* dialog);
+
 // A titled group of radio buttons, one item selected. click() fires whenever
 // the selected item changes, from the user or from code.
 class TRadioGroup : public QGroupBox {
